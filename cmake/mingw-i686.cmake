@@ -1,0 +1,13 @@
+# Cross build for 32-bit Windows with mingw-w64 (posix threads), SSE2 arithmetic instead of x87.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(QO_TRIPLET i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${QO_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QO_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${QO_TRIPLET}-windres)
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_FIND_ROOT_PATH /usr/${QO_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

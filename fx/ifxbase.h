@@ -1,0 +1,224 @@
+// The format-independent base of every plug-in object: identity, parameter records, presets, channel
+// layouts and pins, the attached editor graphics object and the plug-in's one recursive lock.
+// Class hierarchy: plug-in class : format binding class : IFxBase. The binding overrides the
+// host-facing hooks, the plug-in class the audio and parameter hooks.
+#pragma once
+
+#include <cstdint>
+
+#include "fx/containers.h"
+#include "fx/hostcode.h"
+#include "fx/ifxpins.h"
+#include "fx/ifxsetting.h"
+#include "fx/records.h"
+#include "fx/stateblob.h"
+#include "fx/synclock.h"
+
+class IGraphics;
+
+enum ParamChangeSource : int32_t {
+  kSourceReset = 0,
+  kSourceHost = 1,
+  kSourceRestore = 2,
+  kSourceEditor = 3,
+};
+
+enum : int32_t {
+  kFormatVst2 = 0,
+  kFormatVst3 = 1,
+  kFormatAax = 4,
+};
+
+struct IStoredPreset {
+  bool mFilled = false;
+  char mLabel[256] = "empty";
+  StateBlob mState;
+};
+
+class IFxBase {
+ public:
+  IFxBase(int paramCount, const char* channelIOText, int presetCount, const char* effectName,
+          const char* productName, const char* makerName, int vendorVersion, int uniqueId,
+          int makerId, int latency, bool takesMidi, bool hasStateChunks, bool isSynth,
+          int wrapperFormat);
+
+  // ---- virtual hooks, in slot order
+  virtual ~IFxBase();
+  // The plug-in re-initialises its processing here (default: takes and releases mLock).
+  virtual void ResetAudio();
+  // A parameter's value changed; the plug-in follows it here (default: takes and releases mLock).
+  virtual void ParamChanged(int paramIdx, ParamChangeSource source);
+  // Default: input i to output i where both exist, other outputs zeroed.
+  virtual void ProcessSamples(double** inputs, double** outputs, int frames);
+  virtual void EditorOpened() {}
+  virtual void EditorClosing() {}
+  virtual void SparePlugHook() {}
+  virtual void ActivationChanged(bool active);
+  virtual void ReceiveMidi(const IMidiEvent* event);
+  virtual void ReceiveSysEx(const IExclusiveMessage*) {}
+  virtual bool DescribeMidiKey(int noteNumber, char* outName);
+  // Appends the state (one little-endian double per parameter) to blob.
+  virtual bool WriteStateBlob(StateBlob& blob);
+  // Restores the state from blob at startPos; the position after it, or -1 when the data ran short.
+  virtual int ReadStateBlob(const StateBlob& blob, int startPos);
+  // Whether byteCount bytes of data hold, from double startPos on, the current parameter values.
+  virtual bool StateBlobMatches(const uint8_t* data, int byteCount, int startPos);
+  virtual void EditorResized() {}
+  virtual bool SparePlugQuery() { return false; }
+  virtual void HostKnown() {}
+  virtual void ShowHostParamMenu(int, int, int) {}
+  // An edit made in the editor (normalised value); called on the user-interface thread.
+  virtual void SetParameterFromGUI(int paramIdx, double normalized);
+  virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
+  virtual void InformHostOfParamChange(int paramIdx, double normalized) = 0;
+  virtual void EndInformHostOfParamChange(int paramIdx) = 0;
+  virtual void NotifyHostPresetChanged() = 0;
+  virtual bool HostRendersOffline() { return false; }
+  virtual int HostSamplePosition() = 0;
+  virtual double HostTempo() = 0;
+  virtual void HostTimeSignature(int* numerator, int* denominator) = 0;
+  virtual void FillHostTimeInfo(ITransportInfo* info) = 0;
+  virtual HostCode IdentifyHost() { return mHostCode; }
+  virtual int WrapperFormat() { return mWrapperFormat; }
+  virtual void ResizeEditor(int width, int height) = 0;
+  virtual void AdaptToHost() {}
+  // Takes ownership of the editor's graphics object and shows every parameter on its controls.
+  virtual void ConnectGraphics(IGraphics* graphics);
+  virtual void ChangeLatency(int samples);
+  virtual bool SendMidiToHost(const IMidiEvent* event) = 0;
+  virtual bool SendSysExToHost(const IExclusiveMessage*) { return false; }
+  virtual bool SerializeParamValues(StateBlob& blob);
+  virtual int UnserializeParams(const StateBlob& blob, int startPos);
+  virtual void RefreshBoundControls();
+  virtual void MarkCompareStateChanged() {}
+  virtual void PresetsAltered() {}
+  virtual void ChangeBlockSize(int frames);
+
+  // ---- identity, layouts, presets
+  // False when a record could not be allocated during construction: the object must not be used.
+  bool ConstructedWhole() const { return mConstructedWhole; }
+  // True when some channel pair matches both counts; a negative count matches any.
+  bool LegalIO(int inputs, int outputs) const;
+  void SetHost(const char* hostName, int hostVersion);
+  void StoreCurrentAsPresets(const char* name, int count);
+  bool LoadPreset(int index);
+  const char* PresetLabel(int index) const;
+  void ResendAllParams(ParamChangeSource source);
+  void SetInputCaption(int index, const char* text);
+  void SetOutputCaption(int index, const char* text);
+
+  IFxSetting* GetParam(int i) const { return mParamList.At(i); }
+  int ParamCount() const { return mParamList.Count(); }
+  IStoredPreset* GetPreset(int i) const { return mPresetList.At(i); }
+  int PresetCount() const { return mPresetList.Count(); }
+  int InputPinCount() const { return mInputPins.Count(); }
+  int OutputPinCount() const { return mOutputPins.Count(); }
+  IInputPin* InputPin(int i) const { return mInputPins.At(i); }
+  IOutputPin* OutputPin(int i) const { return mOutputPins.At(i); }
+  int ChannelPairCount() const { return mChannelPairs.Count(); }
+  const IChannelPair* ChannelPair(int i) const { return mChannelPairs.At(i); }
+  const HeapString* InputCaption(int i) const { return mInputCaptions.At(i); }
+  const HeapString* OutputCaption(int i) const { return mOutputCaptions.At(i); }
+  int InputCaptionCount() const { return mInputCaptions.Count(); }
+  int OutputCaptionCount() const { return mOutputCaptions.Count(); }
+
+  const char* EffectTitle() const { return mEffectTitle; }
+  const char* ProductTitle() const { return mProductTitle; }
+  const char* MakerTitle() const { return mMakerTitle; }
+  int32_t PluginId() const { return mPluginId; }
+  int32_t MakerId() const { return mMakerId; }
+  int32_t VendorVersion() const { return mVendorVersion; }
+  int32_t HostVersionCode() const { return mHostVersionCode; }
+  bool HasStateChunks() const { return mHasStateChunks; }
+  bool IsSynth() const { return mIsSynth; }
+  bool TakesMidi() const { return mTakesMidi; }
+  bool IsBypassed() const { return mBypassed; }
+  void SetBypassed(bool bypassed) { mBypassed = bypassed; }
+  int CurrentPreset() const { return mCurrentPreset; }
+  double SampleRate() const { return mSampleRateHz; }
+  void SetSampleRate(double hz) { mSampleRateHz = hz; }
+  int BlockFrames() const { return mBlockFrames; }
+  int LatencySamples() const { return mLatencySamples; }
+  int TailSamples() const { return mTailSamples; }
+  IGraphics* AttachedGraphics() const { return mAttachedGraphics; }
+  SyncLock* Lock() { return &mLock; }
+  IDelayLine* DelayLine() const { return mDelayLine; }
+  ItemList& GroupNames() { return mGroupNames; }
+  double** InputPtrs() const { return static_cast<double**>(mInputPtrs.Data()); }
+  double** OutputPtrs() const { return static_cast<double**>(mOutputPtrs.Data()); }
+
+  // ---- channel pins and buffer routing (one block, audio thread, under mLock)
+  // start and count select pins start .. min(start + count, pin count) - 1; negative values are clamped.
+  void MarkInputPinsActive(int start, int count, bool connected);
+  void MarkOutputPinsActive(int start, int count, bool connected);
+  void BindInputs(int start, int count, double** buffers);
+  // Converts the next host buffers into the pins' scratch; at most BlockFrames() samples.
+  void BindInputsFloat(int start, int count, float** buffers, int frames);
+  void BindOutputs(int start, int count, double** buffers);
+  void BindOutputsFloat(int start, int count, float** buffers);
+  void RunProcessHook(int frames);
+  void RunProcessHookFloat(int frames);
+  void RouteDry(int frames);
+  void RouteDryFloat(int frames);
+  void BlankPinBuffers();
+  static void DoublesToFloats(float* out, const double* in, int frames);
+
+  // One whole host block on the pins marked active: binds the host buffers (the arrays hold one
+  // buffer per active pin, in pin order) and runs the processing hook, or the pass-through when
+  // bypassed. A block longer than BlockFrames() is processed in slices of at most BlockFrames()
+  // frames; before the first ChangeBlockSize the active outputs get silence.
+  void ProcessHostBlock(double** inputs, double** outputs, int frames);
+  void ProcessHostBlockFloat(float** inputs, float** outputs, int frames);
+
+ protected:
+  // Creates the latency delay line (the VST3 and AAX bindings do, when there is an input pin).
+  bool CreateDelayLine();
+  void SetTailSamples(int samples) { mTailSamples = samples; }
+  void SetCurrentPreset(int index) { mCurrentPreset = index; }
+
+  SyncLock mLock;
+
+ private:
+  void ParseChannelIO(const char* text, int* maxInputs, int* maxOutputs);
+  void ApplyActivity(bool isInput, int start, int count, bool connected);
+  template <typename T> void SilenceActiveOutputs(T** outputs, int frames);
+  template <typename T> void ProcessSlices(T** inputs, T** outputs, int frames);
+  void BindSlice(double** in, double** out, int frames);
+  void BindSlice(float** in, float** out, int frames);
+  void ConvertFloatOutputs(int frames);
+
+  OwnedList<IChannelPair> mChannelPairs;
+  char mEffectTitle[128] = {};
+  char mProductTitle[128] = {};
+  char mMakerTitle[128] = {};
+  int32_t mPluginId;
+  int32_t mMakerId;
+  int32_t mVendorVersion;
+  int32_t mWrapperFormat;
+  HostCode mHostCode = kHostNotAsked;
+  int32_t mHostVersionCode = 0;
+  bool mHasStateChunks;
+  bool mIsSynth;
+  bool mTakesMidi;
+  bool mBypassed = false;
+  bool mConstructedWhole = true;
+  int32_t mCurrentPreset = 0;
+  double mSampleRateHz = 44100.0;
+  int32_t mBlockFrames = 0;
+  int32_t mLatencySamples;
+  int32_t mTailSamples = 0;
+  IDelayLine* mDelayLine = nullptr;      // owned
+  ItemList mGroupNames;                  // not owning
+  IGraphics* mAttachedGraphics = nullptr;  // owned
+  OwnedList<IFxSetting> mParamList;
+  OwnedList<IStoredPreset> mPresetList;
+  GrowableBlock mInputPtrs{4096};   // double* per input pin
+  GrowableBlock mOutputPtrs{4096};  // double* per output pin
+  OwnedList<IInputPin> mInputPins;
+  OwnedList<IOutputPin> mOutputPins;
+  OwnedList<HeapString> mInputCaptions;
+  OwnedList<HeapString> mOutputCaptions;
+  // Host buffer pointers offset into the current slice of an over-long block (one per pin).
+  GrowableBlock mSliceIn{4096};
+  GrowableBlock mSliceOut{4096};
+};

@@ -1,0 +1,80 @@
+// Record of one automatable parameter: value in display units, range, step, curve exponent, display
+// precision, texts, and the mapping between the value and the normalised range 0..1.
+#pragma once
+
+#include <cstdint>
+
+#include "fx/containers.h"
+
+enum ParamKind : int32_t {
+  kParamUnset = 0,
+  kParamToggle = 1,
+  kParamInteger = 2,
+  kParamChoice = 3,
+  kParamContinuous = 4,
+};
+
+struct IValueText {
+  int32_t value;
+  char text[32];
+};
+
+class IFxSetting {
+ public:
+  IFxSetting() : mValueTexts(4096) {}
+
+  void InitContinuous(const char* name, double defaultValue, double minValue, double maxValue,
+                      double step, const char* unitLabel = "", const char* group = "",
+                      double exponent = 1.0);
+  // Stores the exponent unless it is 0.
+  void SetExponent(double exponent);
+  // Sets the value from a normalised value (limited to 0..1; NaN leaves the value unchanged).
+  void AssignNormalized(double n);
+  double NormalizedValue() const { return Normalize(mPlainValue); }
+  double Normalize(double plain) const;
+  // Writes the display text of a value into out (at most outSize - 1 characters and a NUL).
+  void FormatValue(double value, bool isNormalized, char* out, int outSize, bool useValueTexts) const;
+  // Appends an entry to the value-text table; false when it cannot grow.
+  bool AddValueText(int value, const char* text);
+
+  const char* NameText() const { return mTitle; }
+  const char* UnitText() const;
+  const char* GroupText() const { return mGroup; }
+  int CountValueTexts() const { return mValueTexts.Size() / static_cast<int>(sizeof(IValueText)); }
+  const char* ValueTextFor(int value) const;
+
+  ParamKind Kind() const { return mKind; }
+  double Value() const { return mPlainValue; }
+  void SetValue(double v) { mPlainValue = v; }
+  double Lowest() const { return mLowest; }
+  double Highest() const { return mHighest; }
+  double Increment() const { return mIncrement; }
+  double Exponent() const { return mExponent; }
+  double DefaultValue() const { return mDefaultPlain; }
+  int Decimals() const { return mDecimals; }
+  bool FlipSign() const { return mFlipSign; }
+  void SetFlipSign(bool flip) { mFlipSign = flip; }
+  bool Automatable() const { return mAutomatable; }
+  void SetAutomatable(bool automatable) { mAutomatable = automatable; }
+
+ private:
+  const IValueText* ValueTextEntry(int value) const;
+
+  ParamKind mKind = kParamUnset;
+  double mPlainValue = 0.0;
+  double mLowest = 0.0;
+  double mHighest = 1.0;
+  double mIncrement = 1.0;
+  double mExponent = 1.0;
+  double mDefaultPlain = 0.0;
+  int32_t mDecimals = 0;
+  char mTitle[32] = {};
+  char mUnitLabel[32] = {};
+  char mGroup[32] = {};
+  bool mFlipSign = false;
+  bool mAutomatable = true;
+  GrowableBlock mValueTexts;  // of IValueText
+};
+
+// Copies text into a fixed field of fieldSize bytes, cut at fieldSize - 1 characters; null gives "".
+void CopyTextField(char* field, int fieldSize, const char* text);

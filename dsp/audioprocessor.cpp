@@ -1,0 +1,146 @@
+#include "dsp/audioprocessor.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
+void DeinterleaveStereo(int frames, double* left, double* right, const double* interleaved) {
+  for (int i = 0; i < frames; ++i) {
+    left[i] = interleaved[2 * i];
+    right[i] = interleaved[2 * i + 1];
+  }
+}
+
+void InterleaveStereo(int frames, double* interleaved, const double* left, const double* right) {
+  for (int i = 0; i < frames; ++i) {
+    interleaved[2 * i] = left[i];
+    interleaved[2 * i + 1] = right[i];
+  }
+}
+
+ScratchArray::~ScratchArray() { std::free(mBlock); }
+
+double* ScratchArray::Reserve(size_t count) {
+  if (count <= mCapacity && mAligned) return mAligned;
+  if (count == 0) count = 1;
+  if (count > (SIZE_MAX - 16) / sizeof(double)) return nullptr;
+  void* block = std::malloc(count * sizeof(double) + 16);
+  if (!block) return nullptr;
+  std::free(mBlock);
+  mBlock = block;
+  const uintptr_t p = reinterpret_cast<uintptr_t>(block);
+  mAligned = reinterpret_cast<double*>((p + 15) & ~static_cast<uintptr_t>(15));
+  mCapacity = count;
+  return mAligned;
+}
+
+AudioProcessor::AudioProcessor() = default;
+
+void AudioProcessor::DesignFilters() {
+  const int32_t highRate = mSampleRate * mOversampling;  // both bounded: fits 32 bits
+  const double cutoff = (mSampleRate * 0.5) / highRate;
+  mUpFilter.Design(cutoff, 9.0);
+  mDownFilter.Design(cutoff, 9.0);
+}
+
+void AudioProcessor::SetOversampling(int factor) {
+  if (factor < 1) factor = 1;
+  // The oversampled rate must stay a 32-bit number; a larger factor keeps the previous design.
+  if (static_cast<int64_t>(mSampleRate) * factor > INT32_MAX) return;
+  mOversampling = factor;
+  DesignFilters();
+  OnRateChanged();
+}
+
+void AudioProcessor::ResetFilters() {
+  mUpFilter.ResetStages();
+  mDownFilter.ResetStages();
+  DesignFilters();
+}
+
+bool AudioProcessor::ChangeSampleRate(int rate) {
+  if (rate <= 0 || rate > kMaxSampleRate) return false;
+  if (static_cast<int64_t>(rate) * mOversampling > INT32_MAX) return false;
+  mSampleRate = rate;
+  return true;
+}
+
+void AudioProcessor::RecoverFilters() {
+  if (!mUpFilter.HistoryFinite()) mUpFilter.ClearHistory();
+  if (!mDownFilter.HistoryFinite()) mDownFilter.ClearHistory();
+}
+
+namespace {
+// Denormal results and operands are flushed to zero while a block is processed, so that the decaying
+// tails of the filters and the envelope cost no more than audio does.
+class DenormalGuard {
+ public:
+#if defined(__SSE2__)
+  DenormalGuard() : mSaved(_mm_getcsr()) { _mm_setcsr(mSaved | 0x8040); }  // FTZ | DAZ
+  ~DenormalGuard() { _mm_setcsr(mSaved); }
+
+ private:
+  unsigned mSaved;
+#endif
+};
+}  // namespace
+
+bool AudioProcessor::ReserveScratch(size_t highFrames) {
+  if (mOversampling < 2) return mDry.Reserve(highFrames * 2) != nullptr;
+  return mHighRate.Reserve(highFrames * 2) && mDry.Reserve(highFrames * 2);
+}
+
+bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
+  if (frames < 0) frames = 0;
+  if (mChannels != 2.0) return false;
+  const int factor = mOversampling > 1 ? mOversampling : 1;
+  const int64_t high = static_cast<int64_t>(frames) * factor;
+  // Two doubles per frame must stay addressable; the high-rate frame count must fit an int.
+  if (high > INT32_MAX / 2 || !ReserveScratch(static_cast<size_t>(high))) return false;
+  DenormalGuard denormals;
+
+  const size_t n = static_cast<size_t>(frames) * 2;
+  for (size_t i = 0; i < n; ++i) {
+    if (!std::isfinite(buffer[i])) buffer[i] = 0.0;
+  }
+  double* dry = mDry.Get();
+  if (factor == 1) {
+    if (n) std::memcpy(dry, buffer, n * sizeof(double));
+    ProcessFrames(buffer, frames);
+    for (size_t i = 0; i < n; ++i) buffer[i] = buffer[i] * mMix + dry[i] * (1.0 - mMix);
+    return true;
+  }
+
+  const size_t hn = static_cast<size_t>(high) * 2;
+  double* hi = mHighRate.Get();
+  // Zero-order hold: every input frame written factor times.
+  double* w = hi;
+  for (int f = 0; f < frames; ++f) {
+    const double l = buffer[2 * f], r = buffer[2 * f + 1];
+    for (int k = 0; k < factor; ++k, w += 2) {
+      w[0] = l;
+      w[1] = r;
+    }
+  }
+  mUpFilter.FilterFrames(high, hi);
+  if (hn) std::memcpy(dry, hi, hn * sizeof(double));
+  ProcessFrames(hi, static_cast<int>(high));
+  for (size_t i = 0; i < hn; ++i) hi[i] = hi[i] * mMix + dry[i] * (1.0 - mMix);
+  FilterAndDecimate(hi, buffer, static_cast<int>(high));
+  RecoverFilters();
+  return true;
+}
+
+void AudioProcessor::FilterAndDecimate(double* highRate, double* out, int highFrames) {
+  mDownFilter.FilterFrames(highFrames, highRate);
+  const int factor = mOversampling > 1 ? mOversampling : 1;
+  for (int f = 0, o = 0; f < highFrames; f += factor, ++o) {
+    out[2 * o] = highRate[2 * static_cast<size_t>(f)];
+    out[2 * o + 1] = highRate[2 * static_cast<size_t>(f) + 1];
+  }
+}

@@ -1,0 +1,84 @@
+// The oversampling frame of the engine: zero-order-hold up-sampling, a Chebyshev II low-pass after
+// it, the processing step at the high rate, the dry/wet stage, a second low-pass and decimation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "dsp/chebyshev.h"
+
+// Splits two-channel interleaved doubles into two arrays, and joins them back.
+void DeinterleaveStereo(int frames, double* left, double* right, const double* interleaved);
+void InterleaveStereo(int frames, double* interleaved, const double* left, const double* right);
+
+// Heap array of doubles on a 16-byte boundary that keeps its block between calls and grows only
+// when a larger one is needed. Sizes are checked for overflow; a failed growth keeps the old block.
+class ScratchArray {
+ public:
+  ScratchArray() = default;
+  ~ScratchArray();
+  ScratchArray(const ScratchArray&) = delete;
+  ScratchArray& operator=(const ScratchArray&) = delete;
+  // Room for count doubles; null when it cannot be provided.
+  double* Reserve(size_t count);
+  double* Get() const { return mAligned; }
+
+ private:
+  void* mBlock = nullptr;
+  double* mAligned = nullptr;
+  size_t mCapacity = 0;
+};
+
+class AudioProcessor {
+ public:
+  // Highest host rate accepted (times the largest factor it still fits 32-bit products).
+  static constexpr int kMaxSampleRate = 1536000;
+
+  AudioProcessor();
+  virtual ~AudioProcessor() {}
+  AudioProcessor(const AudioProcessor&) = delete;
+  AudioProcessor& operator=(const AudioProcessor&) = delete;
+
+  // Stores the factor (at least 1) and designs both filters for it; keeps the filter memories.
+  virtual void SetOversampling(int factor);
+  virtual void SetMix(double wet) { mMix = wet; }
+  // Both filters to pass-through, then designed again for the current factor.
+  virtual void ResetFilters();
+  // Stores the host rate; the filters keep their design until the next SetOversampling. A rate that
+  // is not positive or above kMaxSampleRate is refused (false) and the previous rate stays.
+  virtual bool ChangeSampleRate(int rate);
+  // Stores the channel count; the engine processes only two interleaved channels and leaves blocks
+  // alone while the count is anything else.
+  virtual void SetChannels(int count) { mChannels = count; }
+  // The processing step, on two-channel interleaved frames at the running rate, in place.
+  virtual void ProcessFrames(double* interleaved, int frames) = 0;
+  virtual void OnRateChanged() = 0;
+
+  // The block entry, in place. Non-finite input samples are taken as 0. Returns false when the
+  // scratch arrays could not be provided (or the channel count is not 2): the block is then left as
+  // it came in.
+  bool ProcessInterleaved(double* interleaved, int frames);
+  void FilterAndDecimate(double* highRate, double* out, int highFrames);
+
+  int SampleRate() const { return mSampleRate; }
+  int Oversampling() const { return mOversampling; }
+  double Mix() const { return mMix; }
+  const Dsp::ChebyIILowPass<6, 2>& UpFilter() const { return mUpFilter; }
+  const Dsp::ChebyIILowPass<6, 2>& DownFilter() const { return mDownFilter; }
+
+ protected:
+  // Makes room for a block of highFrames frames at the running rate; false when it cannot.
+  virtual bool ReserveScratch(size_t highFrames);
+  void DesignFilters();
+  // Called after a block whose processing may have overflowed: clears non-finite filter memories.
+  void RecoverFilters();
+
+  int32_t mSampleRate = 44100;
+  int32_t mOversampling = 1;
+  double mChannels = 2.0;
+  double mMix = 1.0;
+  Dsp::ChebyIILowPass<6, 2> mUpFilter;
+  Dsp::ChebyIILowPass<6, 2> mDownFilter;
+  ScratchArray mHighRate;
+  ScratchArray mDry;
+};

@@ -1,0 +1,298 @@
+#include "dsp/chebyshev.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "dsp/cpufeatures.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace Dsp {
+namespace {
+constexpr double kPi = 3.141592653589793;
+
+// Anti-denormal offsets: every stage, and every input sample on the packed road.
+constexpr double kStageOffset = 1e-25;
+constexpr double kInputOffset = 1e-18;
+
+// A root counts as real when its imaginary part is this small.
+constexpr double kRealRootLimit = 1e-6;
+
+void PassThrough(CascadeStage& s) {
+  s.a1 = 0.0;
+  s.a2 = 0.0;
+  s.b0 = 1.0;
+  s.b1 = 0.0;
+  s.b2 = 0.0;
+}
+
+bool IsReal(const Complex& c) { return std::fabs(c.imag()) < kRealRootLimit; }
+}  // namespace
+
+// ---------------------------------------------------------------- design
+
+void DesignAnalogPrototype(Layout& analog, const FilterParams& params) {
+  int n = params.order;
+  if (n > analog.poles.capacity) n = analog.poles.capacity;
+  if (n > analog.zeros.capacity) n = analog.zeros.capacity;
+  if (n < 1) n = 0;
+  analog.poles.count = n;
+  analog.zeros.count = n;
+  analog.normW = 0.0;
+  analog.normGain = 1.0;
+  if (n == 0) return;
+
+  const double a = std::exp(params.stopBandDb * 0.1 * 2.302585092994046);
+  const double x = 1.0 / std::sqrt(1.0 / (a - 1.0));
+  const double u = std::log(x + std::sqrt(x * x + 1.0)) / n;
+  for (int k = 0; k < n; ++k) {
+    const double theta = (2 * k + 1 - n) * kPi / (2 * n);
+    const double re = -(std::cos(theta) * std::sinh(u));
+    const double im = std::sin(theta) * std::cosh(u);
+    const double d = im * im + re * re;
+    analog.poles.entries[k] = Complex(re / d, im / d);
+  }
+  for (int k = 0; k < n; ++k) {
+    const double phi = (4 * k + 3 - 2 * n) * kPi / (2 * n);
+    analog.zeros.entries[k] = Complex(0.0, 1.0 / std::cos(phi));
+  }
+}
+
+static Complex Bilinear(const Complex& s, double k) {
+  if (s.real() == INFINITY && s.imag() == 0.0) return Complex(-1.0, 0.0);
+  return (1.0 + k * s) / (1.0 - k * s);
+}
+
+void MapToDigitalLowPass(const FilterParams& params, Layout& digital, const Layout& analog) {
+  const double k = std::tan(params.cutoff * 6.283185307179586 / params.sampleRate * 0.5);
+  const int poles = analog.poles.count < digital.poles.capacity ? analog.poles.count
+                                                                : digital.poles.capacity;
+  const int zeros = analog.zeros.count < digital.zeros.capacity ? analog.zeros.count
+                                                                : digital.zeros.capacity;
+  for (int i = 0; i < poles; ++i) digital.poles.entries[i] = Bilinear(analog.poles.entries[i], k);
+  for (int i = 0; i < zeros; ++i) digital.zeros.entries[i] = Bilinear(analog.zeros.entries[i], k);
+  digital.poles.count = poles;
+  digital.zeros.count = zeros;
+  digital.normW = analog.normW;
+  digital.normGain = analog.normGain;
+}
+
+void BuildStages(const Layout& layout, Cascade& cascade) {
+  const int want = (layout.poles.count + 1) / 2 > (layout.zeros.count + 1) / 2
+                       ? (layout.poles.count + 1) / 2
+                       : (layout.zeros.count + 1) / 2;
+  // The cascade's storage was sized for the filter's order; a layout never holds more.
+  const int count = want < cascade.stageCount ? want : cascade.stageCount;
+  CascadeStage* st = cascade.stages;
+  for (int i = 0; i < cascade.stageCount; ++i) PassThrough(st[i]);
+  if (count == 0) return;
+
+  // Poles: conjugate pairs fill the stages from the last towards the first; real poles collect in
+  // the first stage and move out as a pair once two have met.
+  int filled = 0, realPoles = 0;
+  for (int i = 0; i < layout.poles.count; ++i) {
+    const Complex& p = layout.poles.entries[i];
+    if (IsReal(p)) {
+      if (realPoles == 0) {
+        st[0].a1 = p.real();
+        st[0].a2 = 0.0;
+        realPoles = 1;
+      } else {
+        const double a1 = st[0].a1 + p.real();
+        const double a2 = -(st[0].a1 * p.real());
+        realPoles = 0;
+        // Clear the first stage's poles before writing the pair, which may land in it again.
+        st[0].a1 = 0.0;
+        st[0].a2 = 0.0;
+        const int target = count - 1 - filled;
+        if (target >= 0) {
+          st[target].a1 = a1;
+          st[target].a2 = a2;
+        }
+        ++filled;
+      }
+    } else if (p.imag() > 0.0) {
+      const int target = count - 1 - filled;
+      if (target >= 0) {
+        st[target].a1 = 2.0 * p.real();
+        st[target].a2 = -(p.real() * p.real() + p.imag() * p.imag());
+      }
+      ++filled;
+    }
+  }
+
+  // Zeros, with a counter of their own; real zeros are (-z + z^-1) factors.
+  int zeroStages = 0, realZeros = 0;
+  for (int i = 0; i < layout.zeros.count; ++i) {
+    const Complex& z = layout.zeros.entries[i];
+    if (IsReal(z)) {
+      if (realZeros == 0) {
+        st[0].b0 = -z.real();
+        st[0].b1 = 1.0;
+        st[0].b2 = 0.0;
+        realZeros = 1;
+      } else {
+        const double b0 = -z.real() * st[0].b0;
+        const double b1 = st[0].b0 - z.real() * st[0].b1;
+        const double b2 = st[0].b1;
+        realZeros = 0;
+        st[0].b0 = 1.0;
+        st[0].b1 = 0.0;
+        st[0].b2 = 0.0;
+        const int target = count - 1 - zeroStages;
+        if (target >= 0) {
+          st[target].b0 = b0;
+          st[target].b1 = b1;
+          st[target].b2 = b2;
+        }
+        ++zeroStages;
+      }
+    } else if (z.imag() > 0.0) {
+      const int target = count - 1 - zeroStages;
+      if (target >= 0) {
+        st[target].b0 = z.real() * z.real() + z.imag() * z.imag();
+        st[target].b1 = -2.0 * z.real();
+        st[target].b2 = 1.0;
+      }
+      ++zeroStages;
+    }
+  }
+
+  // Normalise the gain at the normalisation frequency through the first stage's numerator.
+  const Complex zi = std::polar(1.0, -layout.normW);  // z^-1
+  Complex h(1.0, 0.0);
+  for (int i = 0; i < cascade.stageCount; ++i) {
+    const Complex num = st[i].b0 + (st[i].b1 + st[i].b2 * zi) * zi;
+    const Complex den = 1.0 - (st[i].a1 + st[i].a2 * zi) * zi;
+    h *= num / den;
+  }
+  const double g = layout.normGain / std::abs(h);
+  st[0].b0 *= g;
+  st[0].b1 *= g;
+  st[0].b2 *= g;
+}
+
+// ---------------------------------------------------------------- cascade
+
+CascadeFilter::CascadeFilter(CascadeStage* stages, StageHistory* history, int stageCount)
+    : mState(history) {
+  mCascade.stageCount = stageCount;
+  mCascade.stages = stages;
+}
+
+void CascadeFilter::ResetStages() {
+  for (int i = 0; i < mCascade.stageCount; ++i) PassThrough(mCascade.stages[i]);
+}
+
+void CascadeFilter::ClearHistory() {
+  std::memset(static_cast<void*>(mState), 0, sizeof(StageHistory) * mCascade.stageCount);
+}
+
+bool CascadeFilter::HistoryFinite() const {
+  for (int i = 0; i < mCascade.stageCount; ++i) {
+    const StageHistory& h = mState[i];
+    if (!std::isfinite(h.w1[0]) || !std::isfinite(h.w1[1]) || !std::isfinite(h.w2[0]) ||
+        !std::isfinite(h.w2[1])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Complex CascadeFilter::EvaluateResponse(double normalizedFrequency) const {
+  const Complex zi = std::polar(1.0, -2.0 * kPi * normalizedFrequency);
+  Complex h(1.0, 0.0);
+  for (int i = 0; i < mCascade.stageCount; ++i) {
+    const CascadeStage& s = mCascade.stages[i];
+    const Complex num = s.b0 + (s.b1 + s.b2 * zi) * zi;
+    const Complex den = 1.0 - (s.a1 + s.a2 * zi) * zi;
+    h *= num / den;
+  }
+  return h;
+}
+
+void CascadeFilter::FilterFrames(int64_t frames, double* samples) {
+  if (frames <= 0 || !samples) return;
+  if (mChannels == 2 && PackedRoadActive()) {
+    FilterPacked(frames, samples);
+  } else {
+    FilterPerChannel(frames, samples);
+  }
+}
+
+void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
+  const int stages = mCascade.stageCount;
+  for (int64_t f = 0; f < frames; ++f) {
+    for (int ch = 0; ch < mChannels; ++ch) {
+      double x = samples[f * mChannels + ch];
+      for (int i = 0; i < stages; ++i) {
+        const CascadeStage& s = mCascade.stages[i];
+        StageHistory& h = mState[i];
+        const double w1 = h.w1[ch], w2 = h.w2[ch];
+        const double w = w1 * s.a1 + x + w2 * s.a2 + kStageOffset;
+        x = w1 * s.b1 + w * s.b0 + w2 * s.b2;
+        h.w2[ch] = w1;
+        h.w1[ch] = w;
+      }
+      samples[f * mChannels + ch] = x;
+    }
+  }
+}
+
+void CascadeFilter::FilterPacked(int64_t frames, double* samples) {
+#if defined(__SSE2__)
+  const double inv = 1.0 / static_cast<double>(frames);
+  const __m128d inOffset = _mm_set1_pd(kInputOffset);
+  const __m128d stageOffset = _mm_set1_pd(kStageOffset);
+  for (int i = 0; i < mCascade.stageCount; ++i) {
+    CascadeStage& s = mCascade.stages[i];
+    StageHistory& h = mState[i];
+    // The running coefficients move linearly to the target set over this block.
+    const double dA1 = (s.a1 - s.runA1) * inv, dA2 = (s.a2 - s.runA2) * inv;
+    const double dB0 = (s.b0 - s.runB0) * inv, dB1 = (s.b1 - s.runB1) * inv;
+    const double dB2 = (s.b2 - s.runB2) * inv;
+    double ra1 = s.runA1, ra2 = s.runA2, rb0 = s.runB0, rb1 = s.runB1, rb2 = s.runB2;
+    const double ta1 = s.a1;
+    __m128d w1 = _mm_loadu_pd(h.w1);
+    __m128d w2 = _mm_loadu_pd(h.w2);
+    __m128d a1 = _mm_set1_pd(ra1), a2 = _mm_set1_pd(ra2);
+    __m128d b0 = _mm_set1_pd(rb0), b1 = _mm_set1_pd(rb1), b2 = _mm_set1_pd(rb2);
+    double* p = samples;
+    for (int64_t f = 0; f < frames; ++f, p += 2) {
+      if (ra1 != ta1) {
+        ra1 += dA1;
+        ra2 += dA2;
+        rb0 += dB0;
+        rb1 += dB1;
+        rb2 += dB2;
+        a1 = _mm_set1_pd(ra1);
+        a2 = _mm_set1_pd(ra2);
+        b0 = _mm_set1_pd(rb0);
+        b1 = _mm_set1_pd(rb1);
+        b2 = _mm_set1_pd(rb2);
+      }
+      const __m128d x = _mm_add_pd(_mm_loadu_pd(p), inOffset);
+      const __m128d w = _mm_add_pd(
+          _mm_add_pd(_mm_add_pd(_mm_mul_pd(a1, w1), _mm_mul_pd(a2, w2)), x), stageOffset);
+      const __m128d y =
+          _mm_add_pd(_mm_add_pd(_mm_mul_pd(b2, w2), _mm_mul_pd(b1, w1)), _mm_mul_pd(b0, w));
+      _mm_storeu_pd(p, y);
+      w2 = w1;
+      w1 = w;
+    }
+    s.runA1 = ra1;
+    s.runA2 = ra2;
+    s.runB0 = rb0;
+    s.runB1 = rb1;
+    s.runB2 = rb2;
+    _mm_storeu_pd(h.w1, w1);
+    _mm_storeu_pd(h.w2, w2);
+  }
+#else
+  FilterPerChannel(frames, samples);
+#endif
+}
+
+}  // namespace Dsp

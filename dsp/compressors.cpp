@@ -1,0 +1,88 @@
+#include "dsp/compressors.h"
+
+#include <cmath>
+
+namespace {
+constexpr double kLimitNepers = 1.3815510557964;  // 12 x ln(10) / 20
+
+inline double Db(double x) { return std::log(std::fabs(x)) * Dsp::kDbPerNeper; }
+inline double Lin(double h) { return std::exp(h * Dsp::kNeperPerDb); }
+}  // namespace
+
+BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kLimitNepers)) {}
+
+void TopComp::ApplyGain(double* left, double* right, int frames) {
+  mResult = 1.0;
+  const double t = Db(mThreshold);
+  const double k = t * 0.5 * -1.0;
+  const double lo = t - 0.5 * k;
+  const double hi = t + 0.5 * k;
+  for (int i = 0; i < frames; ++i) {
+    const double e = mEnvelope[i];
+    if (e < Dsp::kGateLevel) continue;  // gain 1
+    const double level = Db(e);
+    const double q = 1.0 - 1.0 / mRatio;
+    double h;
+    if (k > 0.0 && lo < level && level < hi) {
+      h = ((level - lo) / k) * 0.5 * q * (lo - level);
+    } else {
+      h = (t - level) * q;
+      if (h >= 0.0) continue;  // no cut: gain exactly 1
+    }
+    double gain = Lin(h);
+    if (gain > mMaxGain) gain = mMaxGain;
+    if (gain < mMinGain) gain = mMinGain;
+    left[i] *= gain;
+    right[i] *= gain;
+    if (gain < mResult) mResult = gain;
+  }
+}
+
+void BtmComp::ApplyGain(double* left, double* right, int frames) {
+  mResult = 1.0;
+  const double t = Db(mThreshold);
+  const double k = t * 0.2 * -1.0;
+  const double lo = t - 0.5 * k;
+  const double hi = t + 0.5 * k;
+  for (int i = 0; i < frames; ++i) {
+    const double e = mEnvelope[i];
+    if (e < Dsp::kGateLevel) continue;
+    const double level = Db(e);
+    const double q = 1.0 - 1.0 / mRatio;
+    double h;
+    if (k > 0.0 && lo < level && level < hi) {
+      h = ((level - hi) / k) * 0.5 * q * -1.0 * (hi - level);
+    } else {
+      h = (t - level) * q;
+      if (h <= 0.0) continue;  // no boost: gain exactly 1
+    }
+    const double gain = Lin(h);
+    left[i] *= gain;
+    right[i] *= gain;
+    if (gain > mResult) mResult = gain;
+  }
+}
+
+void MidComp::ApplyGain(double* left, double* right, int frames) {
+  mResult = 0.0;
+  double boost = 1.0, cut = 1.0;
+  for (int i = 0; i < frames; ++i) {
+    const double e = mEnvelope[i];
+    if (e < Dsp::kGateLevel) continue;
+    const double c = Db(e / mThreshold);
+    double gain;
+    if (std::isinf(c)) {
+      gain = 1.0;
+    } else {
+      const double c2 = c > -110.0 ? c / std::sqrt(mRatio) : c;
+      gain = Lin(c2) / Lin(c);
+    }
+    if (gain > mMaxGain) gain = mMaxGain;
+    if (gain < mMinGain) gain = mMinGain;
+    left[i] *= gain;
+    right[i] *= gain;
+    if (gain > 1.0 && gain > boost) boost = gain;
+    if (gain < 1.0 && gain < cut) cut = gain;
+  }
+  mResult = std::fabs(Db(boost)) > std::fabs(Db(cut)) ? boost : cut;
+}

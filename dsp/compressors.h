@@ -1,0 +1,47 @@
+// The three gain bands that act on a stereo signal from one shared level envelope: TopComp pulls the
+// level down above an upper threshold, BtmComp raises it below a lower threshold, MidComp moves it
+// towards an average threshold from both sides.
+#pragma once
+
+namespace Dsp {
+// dB of a linear amplitude and back, with the constants the engine and the plug-in share.
+inline constexpr double kDbPerNeper = 8.685889638065037;  // 20 / ln 10
+inline constexpr double kNeperPerDb = 0.1151292546497;    // ln 10 / 20
+// Envelope values below this (-48 dB) leave every band's gain at exactly 1.
+inline constexpr double kGateLevel = 0.00398107;
+}  // namespace Dsp
+
+class BasicComp {
+ public:
+  BasicComp();
+  virtual ~BasicComp() {}
+  // Multiplies left[i] and right[i] by the band's gain for envelope value i; updates mResult.
+  virtual void ApplyGain(double* left, double* right, int frames) = 0;
+
+  double mThreshold = 1.0;            // linear amplitude
+  double mRatio = 1.0;
+  const double* mEnvelope = nullptr;  // one value per frame, set before each call
+  double mResult = 1.0;               // linear gain result of the last block
+  double mMaxGain;                    // +12 dB
+  double mMinGain;                    // -12 dB
+};
+
+// Downward above the threshold, with a soft knee for thresholds below 0 dB; limited to +-12 dB.
+// Block result: the smallest gain.
+class TopComp : public BasicComp {
+ public:
+  void ApplyGain(double* left, double* right, int frames) override;
+};
+
+// Upward below the threshold, with a soft knee; not limited. Block result: the largest gain.
+class BtmComp : public BasicComp {
+ public:
+  void ApplyGain(double* left, double* right, int frames) override;
+};
+
+// Towards the threshold from both sides: c dB away becomes c / sqrt(ratio) dB away, within +-12 dB.
+// Block result: the largest boost or the deepest cut, whichever is larger in dB (a tie is the cut).
+class MidComp : public BasicComp {
+ public:
+  void ApplyGain(double* left, double* right, int frames) override;
+};

@@ -1,0 +1,76 @@
+#include "dsp/ombrelux.h"
+
+#include <cmath>
+
+void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
+  mBlockPeak = 0.0;
+  double envL = mLeft.mEnv, envR = mRight.mEnv;
+  for (int i = 0; i < frames; ++i) {
+    const double a = std::fabs(left[i]);
+    const double cl = a > envL ? mLeft.mAttackCoef : mLeft.mReleaseCoef;
+    envL = (1.0 - cl) * a + cl * envL;
+    const double b = std::fabs(right[i]);
+    const double cr = b > envR ? mRight.mAttackCoef : mRight.mReleaseCoef;
+    envR = (1.0 - cr) * b + cr * envR;
+    double v = envR > envL ? envR : envL;
+    if (v < 0.001) v = 0.0;
+    mBuffer[i] = v;
+    if (v > mBlockPeak) mBlockPeak = v;
+  }
+  // An envelope that overflowed would hold every band at its limit for good: start it afresh.
+  mLeft.mEnv = std::isfinite(envL) ? envL : 0.0;
+  mRight.mEnv = std::isfinite(envR) ? envR : 0.0;
+}
+
+Ombrelux::Ombrelux() = default;
+
+void Ombrelux::OnRateChanged() {
+  mTracker.mLeft.mRate = mSampleRate * mOversampling;
+  mTracker.mRight.mRate = mSampleRate * mOversampling;
+}
+
+bool Ombrelux::ReserveScratch(size_t highFrames) {
+  if (AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
+      mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames)) {
+    return true;
+  }
+  mGainChangeDb = 0.0;  // the block stays dry: no gain change to report
+  return false;
+}
+
+void Ombrelux::ReportBand(double result) {
+  const double v = std::log(std::fabs(result)) * Dsp::kDbPerNeper;
+  if (std::fabs(v) > std::fabs(mGainChangeDb)) mGainChangeDb = v;
+}
+
+void Ombrelux::ProcessFrames(double* buffer, int frames) {
+  if (frames < 0) frames = 0;
+  double* left = mLeftArray.Get();
+  double* right = mRightArray.Get();
+  if (!left || !right || !mEnvelopeArray.Get()) return;  // ProcessInterleaved reserves them first
+
+  if (!mCurveMode && mSaturation != 0.0) {
+    const double drive = mSaturation;
+    const double inv = 1.0 / drive;
+    for (int i = 0; i < 2 * frames; ++i) buffer[i] = std::tanh(drive * buffer[i]) * inv;
+  }
+  DeinterleaveStereo(frames, left, right, buffer);
+  mGainChangeDb = 0.0;
+
+  if (!mCurveMode) {
+    mTracker.mBuffer = mEnvelopeArray.Get();
+    mTracker.Run(left, right, frames);
+    mExternalEnvelope = mTracker.mBuffer;
+  }
+  mTopComp.mEnvelope = mExternalEnvelope;
+  mTopComp.ApplyGain(left, right, frames);
+  ReportBand(mTopComp.mResult);
+  mBtmComp.mEnvelope = mExternalEnvelope;
+  mBtmComp.ApplyGain(left, right, frames);
+  ReportBand(mBtmComp.mResult);
+  mMidComp.mEnvelope = mExternalEnvelope;
+  mMidComp.ApplyGain(left, right, frames);
+  ReportBand(mMidComp.mResult);
+
+  InterleaveStereo(frames, buffer, left, right);
+}

@@ -1,0 +1,54 @@
+// The dynamics processor: saturation, a level envelope shared by three bands (TopComp, BtmComp,
+// MidComp in series) and the gain-change report, run by the oversampling frame of AudioProcessor.
+// Every call comes from the owner under the owner's lock; the engine has no lock of its own.
+#pragma once
+
+#include <cstdint>
+
+#include "dsp/audioprocessor.h"
+#include "dsp/compressors.h"
+
+struct TrackerChannel {
+  double mEnv = 0.0;
+  int32_t mRate = 44100;
+  double mAttackCoef = 0.0;   // one-pole coefficients, set by the owner
+  double mReleaseCoef = 0.0;
+};
+
+// Peak envelope follower over both channels.
+struct EnvelopeTracker {
+  TrackerChannel mLeft;
+  TrackerChannel mRight;
+  double* mBuffer = nullptr;  // envelope array of the current block
+  double mBlockPeak = 0.0;    // largest envelope value of the last block
+
+  // Writes one envelope value per frame into mBuffer: the larger channel envelope, 0 below 0.001.
+  void Run(const double* left, const double* right, int frames);
+};
+
+class Ombrelux : public AudioProcessor {
+ public:
+  Ombrelux();
+
+  void ProcessFrames(double* interleaved, int frames) override;
+  void OnRateChanged() override;
+
+  MidComp mMidComp;
+  TopComp mTopComp;
+  BtmComp mBtmComp;
+  EnvelopeTracker mTracker;
+  double mGainChangeDb = 0.0;     // largest single band change of the last block, signed dB
+  double mSaturation = 0.0;       // drive; 0 switches the stage off
+  bool mCurveMode = false;        // bands read mExternalEnvelope, no saturation, no tracker
+  const double* mExternalEnvelope = nullptr;
+
+ protected:
+  bool ReserveScratch(size_t highFrames) override;
+
+ private:
+  void ReportBand(double result);
+
+  ScratchArray mLeftArray;
+  ScratchArray mRightArray;
+  ScratchArray mEnvelopeArray;
+};

@@ -5,13 +5,13 @@
 #include "fx/ifxbase.h"
 
 namespace {
-// The selected range start .. min(start + count, pinCount), with negative values clamped to 0.
+// The pins of start .. start + count - 1 that exist: a negative count selects nothing, and a
+// negative start loses the indexes below 0.
 void SelectPins(int start, int count, int pinCount, int* first, int* end) {
-  if (start < 0) start = 0;
   if (count < 0) count = 0;
   const int64_t e = static_cast<int64_t>(start) + count;
-  *first = start;
-  *end = e < pinCount ? static_cast<int>(e) : pinCount;
+  *first = start < 0 ? 0 : start;
+  *end = e < pinCount ? static_cast<int>(e < 0 ? 0 : e) : pinCount;
 }
 
 void Zero(double* p, int frames) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fx/ifxbase.h"
@@ -85,7 +86,7 @@ class RecorderFx : public IFxBase {
     events.push_back("begin " + std::to_string(paramIdx));
   }
   void InformHostOfParamChange(int paramIdx, double normalized) override {
-    informed.push_back({paramIdx, normalized, true});
+    informed.push_back({paramIdx, normalized});
     events.push_back("inform " + std::to_string(paramIdx));
   }
   void EndInformHostOfParamChange(int paramIdx) override {
@@ -116,7 +117,7 @@ class RecorderFx : public IFxBase {
   std::vector<double*> lastInputs;
   std::vector<double*> lastOutputs;
   std::vector<ParamChangeCall> paramChanges;
-  std::vector<RouteCall> informed;
+  std::vector<std::pair<int, double>> informed;  // (parameter, normalised value) told to the host
   std::vector<IMidiEvent> sentMidi;
   std::vector<std::string> events;
   int presetsAlteredCalls = 0;

@@ -175,6 +175,8 @@ class IFxBase {
   bool CreateDelayLine();
   void SetTailSamples(int samples) { mTailSamples = samples; }
   void SetCurrentPreset(int index) { mCurrentPreset = index; }
+  // A binding whose own set-up could not allocate what it needs marks the object unusable.
+  void MarkConstructionFailed() { mConstructedWhole = false; }
 
   SyncLock mLock;
 
@@ -221,4 +223,10 @@ class IFxBase {
   // Host buffer pointers offset into the current slice of an over-long block (one per pin).
   GrowableBlock mSliceIn{4096};
   GrowableBlock mSliceOut{4096};
+};
+
+// What a format binding hands to the plug-in constructor (the VST2 host callback; empty for VST3
+// and AAX).
+struct IFxCreateArgs {
+  void* mHostCallback = nullptr;
 };

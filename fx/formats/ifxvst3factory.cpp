@@ -1,0 +1,113 @@
+// The entry side of the VST3 module: the exported GetPluginFactory with its one class, the create
+// function the factory calls, and the module hooks behind InitDll and ExitDll.
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "fx/module.h"
+#include "fx/synclock.h"
+#include "plugin/quibelombrelux.h"
+#include "vst3/moduleentry.h"
+
+using namespace Steinberg;
+
+#if defined(_WIN32)
+#define QO_EXPORT extern "C" __declspec(dllexport)
+#else
+#define QO_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+// The class id's four words, stored as plain integers; the class information gets them in the
+// byte order hosts compare (word 1 little-endian, word 2 as two little-endian halves, words 3
+// and 4 big-endian).
+constexpr uint32 kClassIdWords[4] = {0xF2AEE70D, 0x00DE4F4E, 'Qbel', 'OmLx'};
+
+class ModuleFactory;
+ModuleFactory* gFactory = nullptr;
+
+std::mutex& FactoryMutex() {
+  static std::mutex m;
+  return m;
+}
+
+// The module's one factory; it forgets itself when the host releases its last reference.
+class ModuleFactory : public CPluginFactory {
+ public:
+  using CPluginFactory::CPluginFactory;
+  ~ModuleFactory() override {
+    std::lock_guard<std::mutex> guard(FactoryMutex());
+    if (gFactory == this) gFactory = nullptr;
+  }
+};
+
+FUnknown* CreateVST3Instance(void*) {
+  static SyncLock creationLock;  // serialises plug-in construction
+  SyncLockScope lock(&creationLock);
+  // A host may never call InitDll: the handle the module entry kept is used then.
+  if (!gModuleInstance) gModuleInstance = ModuleInstanceOfEntry();
+  QuibelOmbrelux* fx = nullptr;
+  try {
+    fx = new (std::nothrow) QuibelOmbrelux(IFxCreateArgs());
+  } catch (...) {
+    fx = nullptr;
+  }
+  if (!fx) return nullptr;
+  if (!fx->ConstructedWhole()) {
+    fx->release();
+    return nullptr;
+  }
+  return static_cast<Vst::IAudioProcessor*>(fx);
+}
+
+const PFactoryInfo& FactoryInfo() {
+  static const PFactoryInfo info = [] {
+    PFactoryInfo i;
+    std::memset(&i, 0, sizeof i);
+    strncpy8(i.vendor, "Quibel", sizeof i.vendor);
+    strncpy8(i.url, "https://quibel.example", sizeof i.url);
+    strncpy8(i.email, "mailto:support@quibel.example", sizeof i.email);
+    i.flags = PFactoryInfo::kUnicode;
+    return i;
+  }();
+  return info;
+}
+
+const PClassInfo2& ClassInfo() {
+  static const PClassInfo2 info = [] {
+    PClassInfo2 c;
+    std::memset(&c, 0, sizeof c);
+    const IID16 cid = MakeIID(kClassIdWords[0], kClassIdWords[1], kClassIdWords[2], kClassIdWords[3]);
+    std::memcpy(c.cid, cid.bytes, 16);
+    c.cardinality = PClassInfo::kManyInstances;
+    strncpy8(c.category, "Audio Module Class", sizeof c.category);
+    strncpy8(c.name, "QuibelOmbrelux", sizeof c.name);
+    c.classFlags = 2;  // simple mode supported
+    strncpy8(c.subCategories, "Fx|Dynamics", sizeof c.subCategories);
+    strncpy8(c.version, "1.0.1", sizeof c.version);
+    strncpy8(c.sdkVersion, "VST 3.5.2", sizeof c.sdkVersion);
+    return c;
+  }();
+  return info;
+}
+}  // namespace
+
+bool InitModule() {
+  gModuleInstance = ModuleInstanceOfEntry();
+  return true;
+}
+
+bool DeinitModule() { return true; }
+
+QO_EXPORT IPluginFactory* PLUGIN_API GetPluginFactory() {
+  std::lock_guard<std::mutex> guard(FactoryMutex());
+  if (gFactory) {
+    gFactory->addRef();
+    return gFactory;
+  }
+  ModuleFactory* factory = new (std::nothrow) ModuleFactory(FactoryInfo());
+  if (!factory) return nullptr;
+  factory->registerClass(&ClassInfo(), CreateVST3Instance, nullptr);
+  gFactory = factory;
+  return factory;
+}

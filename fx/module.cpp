@@ -1,0 +1,3 @@
+#include "fx/module.h"
+
+void* gModuleInstance = nullptr;

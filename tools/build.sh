@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets the machine up (tools/setup.sh), builds the Windows configurations into build/ and runs the
-# framework check tool under Wine: a test signal through the plug-in framework's host-block road.
+# Sets the machine up (tools/setup.sh), builds the Windows modules, gathers both architectures into
+# one VST3 bundle under build/out/, and runs the plug-in: the project's VST3 test host loads the
+# x86-64 module from that bundle under Wine and processes a built-in test signal.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -10,5 +11,14 @@ for preset in win64 win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
-echo "== fxrun (x86-64, under Wine)"
-tools/wine64-run.sh build/win64/tools/fxrun.exe
+
+out=build/out/QuibelOmbrelux.vst3
+rm -rf build/out
+mkdir -p "$out/Contents/x86_64-win" "$out/Contents/x86-win"
+cp build/win64/QuibelOmbrelux.vst3/Contents/x86_64-win/QuibelOmbrelux.vst3 "$out/Contents/x86_64-win/"
+cp build/win32/QuibelOmbrelux.vst3/Contents/x86-win/QuibelOmbrelux.vst3 "$out/Contents/x86-win/"
+echo "== modules: $out"
+find "$out" -type f | sort
+
+echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
+tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" "$@"

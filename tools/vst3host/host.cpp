@@ -1,0 +1,339 @@
+#include "tools/vst3host/host.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace vst3host {
+
+tresult PLUGIN_API HostApplication::getName(String128 name) {
+  size_t i = 0;
+  for (; i < 127 && i < mName.size(); ++i) name[i] = static_cast<char16>(static_cast<uint8_t>(mName[i]));
+  name[i] = 0;
+  return kResultOk;
+}
+
+// ---------------------------------------------------------------- MemoryStream
+
+tresult PLUGIN_API MemoryStream::read(void* buffer, int32 numBytes, int32* numBytesRead) {
+  if (numBytesRead) *numBytesRead = 0;
+  if (numBytes < 0 || !buffer) return kInvalidArgument;
+  int64_t n = static_cast<int64_t>(mData.size()) - mPos;
+  if (n > numBytes) n = numBytes;
+  if (n < 0) n = 0;
+  if (failReadsAt >= 0 && mPos + n > failReadsAt) return kResultFalse;
+  if (n > 0) std::memcpy(buffer, mData.data() + mPos, static_cast<size_t>(n));
+  mPos += n;
+  if (numBytesRead) *numBytesRead = static_cast<int32>(n);
+  return kResultOk;
+}
+
+tresult PLUGIN_API MemoryStream::write(void* buffer, int32 numBytes, int32* numBytesWritten) {
+  if (numBytesWritten) *numBytesWritten = 0;
+  if (numBytes < 0 || (numBytes > 0 && !buffer)) return kInvalidArgument;
+  if (failWritesAt >= 0 && mPos + numBytes > failWritesAt) return kResultFalse;
+  if (mPos + numBytes > static_cast<int64_t>(mData.size())) mData.resize(static_cast<size_t>(mPos + numBytes));
+  if (numBytes > 0) std::memcpy(mData.data() + mPos, buffer, static_cast<size_t>(numBytes));
+  mPos += numBytes;
+  if (numBytesWritten) *numBytesWritten = numBytes;
+  return kResultOk;
+}
+
+tresult PLUGIN_API MemoryStream::seek(int64 pos, int32 mode, int64* result) {
+  int64_t base = mode == kIBSeekSet ? 0 : (mode == kIBSeekCur ? mPos : static_cast<int64_t>(mData.size()));
+  if (mode < 0 || mode > 2 || base + pos < 0) return kInvalidArgument;
+  mPos = base + pos;
+  if (result) *result = mPos;
+  return kResultOk;
+}
+
+tresult PLUGIN_API MemoryStream::tell(int64* pos) {
+  if (!pos) return kInvalidArgument;
+  *pos = mPos;
+  return kResultOk;
+}
+
+// ---------------------------------------------------------------- parameter changes and events
+
+tresult PLUGIN_API ParamValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value) {
+  if (index < 0 || index >= getPointCount()) return kResultFalse;
+  sampleOffset = mPoints[static_cast<size_t>(index)].first;
+  value = mPoints[static_cast<size_t>(index)].second;
+  return kResultTrue;
+}
+
+tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue value, int32& index) {
+  mPoints.emplace_back(sampleOffset, value);
+  index = getPointCount() - 1;
+  return kResultTrue;
+}
+
+ParameterChanges::~ParameterChanges() { Clear(); }
+
+IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index) {
+  if (index < 0 || index >= getParameterCount()) return nullptr;
+  if (index == 0 && nullQueueFirst) return nullptr;
+  return mQueues[static_cast<size_t>(index)];
+}
+
+IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index) {
+  for (size_t i = 0; i < mQueues.size(); ++i) {
+    if (mQueues[i]->getParameterId() == id) {
+      index = static_cast<int32>(i);
+      return mQueues[i];
+    }
+  }
+  mQueues.push_back(new ParamValueQueue(id));
+  index = getParameterCount() - 1;
+  return mQueues.back();
+}
+
+void ParameterChanges::Add(ParamID id, int32 offset, ParamValue value) {
+  int32 index = 0, point = 0;
+  addParameterData(id, index)->addPoint(offset, value, point);
+}
+
+void ParameterChanges::Clear() {
+  for (ParamValueQueue* q : mQueues) delete q;
+  mQueues.clear();
+}
+
+tresult PLUGIN_API EventList::getEvent(int32 index, Event& e) {
+  if (index < 0 || index >= getEventCount()) return kResultFalse;
+  e = mEvents[static_cast<size_t>(index)];
+  return kResultTrue;
+}
+
+tresult PLUGIN_API EventList::addEvent(Event& e) {
+  mEvents.push_back(e);
+  return kResultTrue;
+}
+
+tresult PLUGIN_API ComponentHandler::beginEdit(ParamID id) {
+  calls.push_back("begin " + std::to_string(id));
+  return kResultOk;
+}
+tresult PLUGIN_API ComponentHandler::performEdit(ParamID id, ParamValue value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "perform %u %.6f", static_cast<unsigned>(id), value);
+  calls.push_back(buf);
+  return kResultOk;
+}
+tresult PLUGIN_API ComponentHandler::endEdit(ParamID id) {
+  calls.push_back("end " + std::to_string(id));
+  return kResultOk;
+}
+tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags) {
+  calls.push_back("restart " + std::to_string(flags));
+  return kResultOk;
+}
+
+// ---------------------------------------------------------------- instance
+
+std::string Instance::Create(IPluginFactory* factory, const std::string& hostName) {
+  if (!factory) return "no factory";
+  host.SetName(hostName);
+  PClassInfo info;
+  if (factory->getClassInfo(0, &info) != kResultOk) return "getClassInfo(0) failed";
+  void* obj = nullptr;
+  if (factory->createInstance(info.cid, IComponent::iid.bytes, &obj) != kResultOk || !obj) {
+    return "createInstance failed";
+  }
+  component = static_cast<IComponent*>(obj);
+  processor = QueryTo<IAudioProcessor>(component);
+  controller = QueryTo<IEditController>(component);
+  if (!processor || !controller) return "the component is not also processor and controller";
+  if (component->initialize(&host) != kResultOk) return "initialize failed";
+  return "";
+}
+
+tresult Instance::Prepare(double rate, int32 maxBlock, int32 sampleSize, int channels) {
+  SpeakerArrangement arr = channels == 1 ? SpeakerArr::kMono : SpeakerArr::kStereo;
+  tresult r = processor->setBusArrangements(&arr, 1, &arr, 1);
+  if (r != kResultOk) return r;
+  component->activateBus(kAudio, kInput, 0, true);
+  component->activateBus(kAudio, kOutput, 0, true);
+  ProcessSetup setup{kRealtime, sampleSize, maxBlock, rate};
+  r = processor->setupProcessing(setup);
+  if (r != kResultOk) return r;
+  r = component->setActive(true);
+  processor->setProcessing(true);
+  return r;
+}
+
+tresult Instance::Process(int32 sampleSize, void** inputs, void** outputs, int channels,
+                          int32 frames, IParameterChanges* changes, ProcessContext* context) {
+  AudioBusBuffers in{}, out{};
+  in.numChannels = out.numChannels = channels;
+  in.channelBuffers32 = reinterpret_cast<Sample32**>(inputs);
+  out.channelBuffers32 = reinterpret_cast<Sample32**>(outputs);
+  ProcessData data{};
+  data.processMode = kRealtime;
+  data.symbolicSampleSize = sampleSize;
+  data.numSamples = frames;
+  data.numInputs = inputs ? 1 : 0;
+  data.numOutputs = outputs ? 1 : 0;
+  data.inputs = inputs ? &in : nullptr;
+  data.outputs = outputs ? &out : nullptr;
+  data.inputParameterChanges = changes;
+  data.processContext = context;
+  return processor->process(data);
+}
+
+void Instance::Render(std::vector<std::vector<double>>& io, int32 block, int32 sampleSize,
+                      IParameterChanges* firstBlockChanges) {
+  const int channels = static_cast<int>(io.size());
+  const size_t frames = channels ? io[0].size() : 0;
+  std::vector<std::vector<float>> f(static_cast<size_t>(channels));
+  std::vector<std::vector<double>> d(static_cast<size_t>(channels));
+  for (size_t at = 0; at < frames; at += static_cast<size_t>(block)) {
+    const int32 n = static_cast<int32>(frames - at < static_cast<size_t>(block) ? frames - at : block);
+    std::vector<void*> inPtr(static_cast<size_t>(channels)), outPtr(static_cast<size_t>(channels));
+    for (int c = 0; c < channels; ++c) {
+      if (sampleSize == kSample32) {
+        f[c].assign(io[c].begin() + static_cast<long>(at), io[c].begin() + static_cast<long>(at) + n);
+        inPtr[c] = outPtr[c] = f[c].data();
+      } else {
+        d[c].assign(io[c].begin() + static_cast<long>(at), io[c].begin() + static_cast<long>(at) + n);
+        inPtr[c] = outPtr[c] = d[c].data();
+      }
+    }
+    Process(sampleSize, inPtr.data(), outPtr.data(), channels, n, at == 0 ? firstBlockChanges : nullptr);
+    for (int c = 0; c < channels; ++c) {
+      for (int32 k = 0; k < n; ++k) {
+        io[c][at + static_cast<size_t>(k)] = sampleSize == kSample32 ? f[c][k] : d[c][k];
+      }
+    }
+  }
+}
+
+std::vector<uint8_t> Instance::GetState() {
+  MemoryStream s;
+  if (component->getState(&s) != kResultOk) return {};
+  return s.Bytes();
+}
+
+tresult Instance::SetState(const std::vector<uint8_t>& bytes) {
+  MemoryStream s(bytes);
+  return component->setState(&s);
+}
+
+void Instance::Destroy() {
+  if (component) {
+    component->setActive(false);
+    component->terminate();
+  }
+  if (controller) controller->release();
+  if (processor) processor->release();
+  if (component) component->release();
+  component = nullptr;
+  processor = nullptr;
+  controller = nullptr;
+}
+
+double Normalized(IEditController* c, ParamID id, double plain) { return c->plainParamToNormalized(id, plain); }
+
+SignalStats Measure(const std::vector<double>& x) {
+  SignalStats s;
+  double sum = 0.0;
+  for (double v : x) {
+    s.peak = std::fmax(s.peak, std::fabs(v));
+    sum += v * v;
+  }
+  s.rms = x.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(x.size()));
+  return s;
+}
+
+double ToDb(double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; }
+
+// ---------------------------------------------------------------- WAV
+
+namespace {
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& b, uint16_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+}  // namespace
+
+bool ReadWav(const std::string& path, std::vector<std::vector<double>>& channels, int* rate) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::vector<uint8_t> b;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
+  std::fclose(f);
+  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) return false;
+  int format = 0, chans = 0, bits = 0;
+  size_t pos = 12;
+  while (pos + 8 <= b.size()) {
+    const uint32_t size = Le32(&b[pos + 4]);
+    const size_t body = pos + 8;
+    if (size > b.size() - body) return false;
+    if (!std::memcmp(&b[pos], "fmt ", 4) && size >= 16) {
+      format = Le16(&b[body]);
+      chans = Le16(&b[body + 2]);
+      *rate = static_cast<int>(Le32(&b[body + 4]));
+      bits = Le16(&b[body + 14]);
+    } else if (!std::memcmp(&b[pos], "data", 4)) {
+      if (chans <= 0 || !((format == 1 && bits == 16) || (format == 3 && bits == 32))) return false;
+      const size_t frameBytes = static_cast<size_t>(chans) * (bits / 8);
+      const size_t frames = size / frameBytes;
+      channels.assign(static_cast<size_t>(chans), std::vector<double>(frames));
+      for (size_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < chans; ++c) {
+          const uint8_t* p = &b[body + i * frameBytes + static_cast<size_t>(c) * (bits / 8)];
+          if (format == 1) {
+            channels[c][i] = static_cast<int16_t>(Le16(p)) / 32768.0;
+          } else {
+            uint32_t u = Le32(p);
+            float v;
+            std::memcpy(&v, &u, 4);
+            channels[c][i] = v;
+          }
+        }
+      }
+      return true;
+    }
+    pos = body + size + (size & 1);
+  }
+  return false;
+}
+
+bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, int rate) {
+  const uint16_t chans = static_cast<uint16_t>(channels.size());
+  const size_t frames = chans ? channels[0].size() : 0;
+  std::vector<uint8_t> b;
+  const uint32_t dataBytes = static_cast<uint32_t>(frames * chans * 4);
+  b.insert(b.end(), {'R', 'I', 'F', 'F'});
+  Put32(b, 36 + dataBytes);
+  b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  Put32(b, 16);
+  Put16(b, 3);
+  Put16(b, chans);
+  Put32(b, static_cast<uint32_t>(rate));
+  Put32(b, static_cast<uint32_t>(rate) * chans * 4);
+  Put16(b, static_cast<uint16_t>(chans * 4));
+  Put16(b, 32);
+  b.insert(b.end(), {'d', 'a', 't', 'a'});
+  Put32(b, dataBytes);
+  for (size_t i = 0; i < frames; ++i) {
+    for (uint16_t c = 0; c < chans; ++c) {
+      const float v = static_cast<float>(channels[c][i]);
+      uint32_t u;
+      std::memcpy(&u, &v, 4);
+      Put32(b, u);
+    }
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace vst3host

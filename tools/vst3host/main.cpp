@@ -1,0 +1,164 @@
+// qhost: the project's VST3 test host. Loads QuibelOmbrelux from its bundle like a host, renders a
+// WAV file (or a built-in test signal) through it with the given parameter values and prints the
+// input and output peak and RMS and the gain change.
+//
+//   qhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
+//         [--double] [--mono] [--param INDEX=VALUE ...] [--bypass] [--info]
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/vst3host/host.h"
+
+using namespace vst3host;
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+
+// A test signal with something for every band: a 1 kHz tone whose level steps through -40, -20,
+// -6 and -30 dBFS, and a 220 Hz tone at half that level on the right channel.
+std::vector<std::vector<double>> TestSignal(int channels, int rate, double seconds) {
+  const size_t frames = static_cast<size_t>(rate * seconds);
+  std::vector<std::vector<double>> x(static_cast<size_t>(channels), std::vector<double>(frames));
+  const double levels[] = {-40.0, -20.0, -6.0, -30.0};
+  for (size_t i = 0; i < frames; ++i) {
+    const double a = std::pow(10.0, levels[(i * 4) / frames] / 20.0);
+    x[0][i] = a * std::sin(2.0 * kPi * 1000.0 * static_cast<double>(i) / rate);
+    if (channels > 1) x[1][i] = 0.5 * a * std::sin(2.0 * kPi * 220.0 * static_cast<double>(i) / rate);
+  }
+  return x;
+}
+
+std::string Narrow(const char16* s) {
+  std::string out;
+  for (int i = 0; i < 128 && s[i]; ++i) out += static_cast<char>(s[i] & 0xFF);
+  return out;
+}
+
+void PrintInfo(IPluginFactory* factory, IEditController* controller) {
+  PFactoryInfo fi;
+  factory->getFactoryInfo(&fi);
+  std::printf("factory: vendor \"%s\", flags %d, %d class(es)\n", fi.vendor, fi.flags,
+              factory->countClasses());
+  IPluginFactory2* f2 = QueryTo<IPluginFactory2>(factory);
+  if (f2) {
+    PClassInfo2 ci;
+    if (f2->getClassInfo2(0, &ci) == kResultOk) {
+      std::printf("class: \"%s\" category \"%s\" sub \"%s\" version \"%s\" sdk \"%s\"\n", ci.name,
+                  ci.category, ci.subCategories, ci.version, ci.sdkVersion);
+    }
+    f2->release();
+  }
+  for (int32 i = 0; i < controller->getParameterCount(); ++i) {
+    ParameterInfo pi;
+    if (controller->getParameterInfo(i, pi) != kResultOk) continue;
+    String128 text;
+    controller->getParamStringByValue(pi.id, pi.defaultNormalizedValue, text);
+    std::printf("param %2d id 0x%08X \"%s\" [%s] default %.4f (%s) steps %d flags 0x%X\n", i,
+                static_cast<unsigned>(pi.id), Narrow(pi.title).c_str(), Narrow(pi.units).c_str(),
+                pi.defaultNormalizedValue, Narrow(text).c_str(), pi.stepCount, pi.flags);
+  }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string bundle = QO_DEFAULT_BUNDLE, in, out;
+  double rate = 44100.0, seconds = 2.0;
+  int block = 512, channels = 2;
+  int32 sampleSize = kSample32;
+  bool info = false, bypass = false;
+  std::vector<std::pair<int, double>> params;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+    if (a == "--bundle") bundle = next();
+    else if (a == "--in") in = next();
+    else if (a == "--out") out = next();
+    else if (a == "--rate") rate = std::atof(next());
+    else if (a == "--block") block = std::atoi(next());
+    else if (a == "--seconds") seconds = std::atof(next());
+    else if (a == "--double") sampleSize = kSample64;
+    else if (a == "--mono") channels = 1;
+    else if (a == "--bypass") bypass = true;
+    else if (a == "--info") info = true;
+    else if (a == "--param") {
+      const char* s = next();
+      const char* eq = std::strchr(s, '=');
+      if (!eq) { std::fprintf(stderr, "--param wants INDEX=VALUE\n"); return 2; }
+      params.emplace_back(std::atoi(s), std::atof(eq + 1));
+    } else {
+      std::fprintf(stderr, "unknown argument %s\n", a.c_str());
+      return 2;
+    }
+  }
+  if (block < 1 || !(rate > 0.0) || !(seconds > 0.0)) {
+    std::fprintf(stderr, "bad block, rate or length\n");
+    return 2;
+  }
+
+  std::vector<std::vector<double>> signal;
+  int fileRate = 0;
+  if (!in.empty()) {
+    if (!ReadWav(in, signal, &fileRate) || signal.empty()) {
+      std::fprintf(stderr, "cannot read %s (16-bit PCM or 32-bit float WAV)\n", in.c_str());
+      return 1;
+    }
+    rate = fileRate;
+    channels = signal.size() >= 2 ? 2 : 1;
+    signal.resize(static_cast<size_t>(channels));
+  } else {
+    signal = TestSignal(channels, static_cast<int>(rate), seconds);
+  }
+
+  Module module;
+  std::string err = module.Load(ModuleFileInBundle(bundle));
+  if (!err.empty()) {
+    std::fprintf(stderr, "%s\n", err.c_str());
+    return 1;
+  }
+  int status = 0;
+  {
+    Instance fx;
+    err = fx.Create(module.Factory());
+    if (!err.empty()) {
+      std::fprintf(stderr, "%s\n", err.c_str());
+      return 1;
+    }
+    if (info) PrintInfo(module.Factory(), fx.controller);
+    if (fx.Prepare(rate, block, sampleSize, channels) != kResultOk) {
+      std::fprintf(stderr, "the plug-in refused the set-up\n");
+      return 1;
+    }
+    ParameterChanges changes;
+    for (const auto& p : params) {
+      changes.Add(static_cast<ParamID>(p.first), 0, Normalized(fx.controller, static_cast<ParamID>(p.first), p.second));
+    }
+    if (bypass) changes.Add('bpas', 0, 1.0);
+    std::vector<std::vector<double>> io = signal;
+    fx.Render(io, block, sampleSize, &changes);
+    std::printf("QuibelOmbrelux via VST3 (%s), %.0f Hz, %d-bit, %d channel(s), blocks of %d, %.2f s\n",
+                bundle.c_str(), rate, sampleSize == kSample32 ? 32 : 64, channels, block,
+                static_cast<double>(signal[0].size()) / rate);
+    for (int c = 0; c < channels; ++c) {
+      const SignalStats a = Measure(signal[static_cast<size_t>(c)]);
+      const SignalStats b = Measure(io[static_cast<size_t>(c)]);
+      std::printf("%s  in: peak %7.2f dBFS rms %7.2f dBFS   out: peak %7.2f dBFS rms %7.2f dBFS   gain change %+6.2f dB\n",
+                  c == 0 ? "left " : "right", ToDb(a.peak), ToDb(a.rms), ToDb(b.peak), ToDb(b.rms),
+                  ToDb(b.rms) - ToDb(a.rms));
+      for (double v : io[static_cast<size_t>(c)]) {
+        if (!std::isfinite(v)) status = 1;
+      }
+    }
+    const std::vector<uint8_t> state = fx.GetState();
+    std::printf("state: %zu bytes\n", state.size());
+    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate))) {
+      std::fprintf(stderr, "cannot write %s\n", out.c_str());
+      status = 1;
+    }
+  }
+  module.Unload();
+  return status;
+}

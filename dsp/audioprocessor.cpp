@@ -97,11 +97,14 @@ bool AudioProcessor::ReserveScratch(size_t highFrames) {
 
 bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
   if (frames < 0) frames = 0;
-  if (mChannels != 2.0) return false;
   const int factor = mOversampling > 1 ? mOversampling : 1;
   const int64_t high = static_cast<int64_t>(frames) * factor;
-  // Two doubles per frame must stay addressable; the high-rate frame count must fit an int.
-  if (high > INT32_MAX / 2 || !ReserveScratch(static_cast<size_t>(high))) return false;
+  // Two channels only; two doubles per frame must stay addressable and the high-rate frame count
+  // must fit an int.
+  if (mChannels != 2.0 || high > INT32_MAX / 2 || !ReserveScratch(static_cast<size_t>(high))) {
+    BlockLeftDry();
+    return false;
+  }
   DenormalGuard denormals;
 
   const size_t n = static_cast<size_t>(frames) * 2;

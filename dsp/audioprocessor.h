@@ -69,6 +69,8 @@ class AudioProcessor {
  protected:
   // Makes room for a block of highFrames frames at the running rate; false when it cannot.
   virtual bool ReserveScratch(size_t highFrames);
+  // Called when a block is refused and passes unprocessed.
+  virtual void BlockLeftDry() {}
   void DesignFilters();
   // Called after a block whose processing may have overflowed: clears non-finite filter memories.
   void RecoverFilters();

@@ -30,12 +30,8 @@ void Ombrelux::OnRateChanged() {
 }
 
 bool Ombrelux::ReserveScratch(size_t highFrames) {
-  if (AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
-      mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames)) {
-    return true;
-  }
-  mGainChangeDb = 0.0;  // the block stays dry: no gain change to report
-  return false;
+  return AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
+         mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames);
 }
 
 void Ombrelux::ReportBand(double result) {

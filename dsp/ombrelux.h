@@ -44,6 +44,8 @@ class Ombrelux : public AudioProcessor {
 
  protected:
   bool ReserveScratch(size_t highFrames) override;
+  // A block that passes unprocessed moves no level: 0 dB.
+  void BlockLeftDry() override { mGainChangeDb = 0.0; }
 
  private:
   void ReportBand(double result);

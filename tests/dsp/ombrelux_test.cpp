@@ -1,0 +1,418 @@
+// The dynamics processor: envelope tracker, saturation, the three bands in series, the gain-change
+// report, curve mode, refused blocks and robustness against hostile input.
+#include "dsp/ombrelux.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/dsp/dsptest.h"
+
+namespace {
+
+using dsptest::FromDb;
+
+// Counts the high-rate steps.
+class CountingEngine : public Ombrelux {
+ public:
+  void ProcessFrames(double* interleaved, int frames) override {
+    ++calls;
+    lastFrames = frames;
+    Ombrelux::ProcessFrames(interleaved, frames);
+  }
+  int calls = 0;
+  int lastFrames = -1;
+};
+
+// Can be told to fail to get its scratch room.
+class StarvedEngine : public Ombrelux {
+ public:
+  bool starve = false;
+
+ protected:
+  bool ReserveScratch(size_t highFrames) override {
+    return Ombrelux::ReserveScratch(starve ? SIZE_MAX / 2 : highFrames);
+  }
+};
+
+void SetBand(BasicComp& band, double thresholdDb, double ratio) {
+  band.mThreshold = FromDb(thresholdDb);
+  band.mRatio = ratio;
+}
+
+// Settings a user might pick, with tracker times of 0.5 ms and 100 ms at the running rate.
+void Configure(Ombrelux& e, int factor) {
+  ASSERT_TRUE(e.ChangeSampleRate(44100));
+  e.SetOversampling(factor);
+  SetBand(e.mTopComp, -20.0, 4.0);
+  SetBand(e.mBtmComp, -40.0, 3.0);
+  SetBand(e.mMidComp, -24.0, 2.0);
+  e.mSaturation = 1.5;
+  const double rate = 44100.0 * factor;
+  for (TrackerChannel* c : {&e.mTracker.mLeft, &e.mTracker.mRight}) {
+    c->mAttackCoef = std::exp(-1.0 / (0.0005 * rate));
+    c->mReleaseCoef = std::exp(-1.0 / (0.1 * rate));
+  }
+}
+
+// A block of gain -12 dB on an engine at factor 1 whose tracker follows instantly.
+void RunCuttingBlock(Ombrelux& e) {
+  SetBand(e.mTopComp, -20.0, 4.0);
+  std::vector<double> v = {1.0, 1.0};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 1));
+  ASSERT_NEAR(e.mGainChangeDb, -12.0, 1e-9);
+}
+
+// ---------------------------------------------------------------- envelope tracker
+
+TEST(Ombrelux, StartsWithAnEmptyTrackerAndNothingSwitchedOn) {
+  Ombrelux e;
+  const EnvelopeTracker& t = e.mTracker;
+  for (const TrackerChannel* c : {&t.mLeft, &t.mRight}) {
+    EXPECT_EQ(c->mEnv, 0.0);
+    EXPECT_EQ(c->mRate, 44100);
+    EXPECT_EQ(c->mAttackCoef, 0.0);
+    EXPECT_EQ(c->mReleaseCoef, 0.0);
+  }
+  EXPECT_EQ(t.mBuffer, nullptr);
+  EXPECT_EQ(t.mBlockPeak, 0.0);
+  EXPECT_EQ(e.mGainChangeDb, 0.0);
+  EXPECT_EQ(e.mSaturation, 0.0);
+  EXPECT_FALSE(e.mCurveMode);
+  EXPECT_EQ(e.mTopComp.mRatio, 1.0);
+}
+
+TEST(EnvelopeTracker, AttacksOnRisingInputAndReleasesOtherwise) {
+  EnvelopeTracker t;
+  for (TrackerChannel* c : {&t.mLeft, &t.mRight}) {
+    c->mAttackCoef = 0.5;
+    c->mReleaseCoef = 0.9;
+  }
+  const double left[] = {1.0, -0.5, 0.5, 0.0};
+  const double right[] = {0.0, 0.2, -1.0, 0.0};
+  double env[4];
+  t.mBuffer = env;
+  t.Run(left, right, 4);
+  // left:  0.5, 0.5, 0.5, 0.45
+  // right: 0, 0.5 x 0.2 = 0.1, 0.5 x 1 + 0.5 x 0.1 = 0.55, 0.9 x 0.55 = 0.495
+  EXPECT_NEAR(env[0], 0.5, 1e-15);
+  EXPECT_NEAR(env[1], 0.5, 1e-15);
+  EXPECT_NEAR(env[2], 0.55, 1e-15);
+  EXPECT_NEAR(env[3], 0.495, 1e-15);
+  EXPECT_NEAR(t.mBlockPeak, 0.55, 1e-15);
+  EXPECT_NEAR(t.mLeft.mEnv, 0.45, 1e-15);
+  EXPECT_NEAR(t.mRight.mEnv, 0.495, 1e-15);
+}
+
+TEST(EnvelopeTracker, ValuesBelowAThousandthAreStoredAsZero) {
+  EnvelopeTracker t;  // coefficients 0: the envelope is the rectified input
+  const double left[] = {0.0009, 0.001, -0.00099999, -0.002, 0.0};
+  const double right[] = {0.0, 0.0, 0.0, 0.0005, 0.0008};
+  double env[5];
+  t.mBuffer = env;
+  t.Run(left, right, 5);
+  EXPECT_EQ(env[0], 0.0);
+  EXPECT_EQ(env[1], 0.001);
+  EXPECT_EQ(env[2], 0.0);
+  EXPECT_EQ(env[3], 0.002);
+  EXPECT_EQ(env[4], 0.0);
+  EXPECT_EQ(t.mBlockPeak, 0.002);
+  EXPECT_EQ(t.mRight.mEnv, 0.0008);  // the envelope itself is not floored
+
+  t.Run(left, right, 1);
+  EXPECT_EQ(t.mBlockPeak, 0.0);  // the peak is per block
+}
+
+TEST(EnvelopeTracker, CarriesOverFromBlockToBlock) {
+  EnvelopeTracker whole, split;
+  for (EnvelopeTracker* t : {&whole, &split}) {
+    for (TrackerChannel* c : {&t->mLeft, &t->mRight}) {
+      c->mAttackCoef = 0.3;
+      c->mReleaseCoef = 0.99;
+    }
+  }
+  const std::vector<double> in = dsptest::RandomStereo(64, 50);
+  std::vector<double> left(64), right(64), a(64), b(64);
+  DeinterleaveStereo(64, left.data(), right.data(), in.data());
+  whole.mBuffer = a.data();
+  whole.Run(left.data(), right.data(), 64);
+  split.mBuffer = b.data();
+  split.Run(left.data(), right.data(), 20);
+  split.mBuffer = b.data() + 20;
+  split.Run(left.data() + 20, right.data() + 20, 44);
+  EXPECT_EQ(a, b);
+}
+
+// ---------------------------------------------------------------- engine set-up
+
+TEST(Ombrelux, TrackerRunsAtTheOversampledRate) {
+  Ombrelux e;
+  ASSERT_TRUE(e.ChangeSampleRate(48000));
+  EXPECT_EQ(e.mTracker.mLeft.mRate, 44100);  // only SetOversampling passes the rate on
+  e.SetOversampling(4);
+  EXPECT_EQ(e.mTracker.mLeft.mRate, 192000);
+  EXPECT_EQ(e.mTracker.mRight.mRate, 192000);
+  ASSERT_TRUE(e.ChangeSampleRate(96000));
+  e.SetOversampling(3);
+  EXPECT_EQ(e.mTracker.mLeft.mRate, 288000);
+  EXPECT_EQ(e.mTracker.mRight.mRate, 288000);
+  e.SetOversampling(0);
+  EXPECT_EQ(e.mTracker.mLeft.mRate, 96000);
+}
+
+TEST(Ombrelux, FactorFourBlockOf512RunsOneStepOf2048Frames) {
+  CountingEngine e;
+  Configure(e, 4);
+  std::vector<double> v = dsptest::RandomStereo(512 + 4, 51, 0.5);
+  const std::vector<double> tail(v.end() - 8, v.end());
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 512));
+  EXPECT_EQ(e.calls, 1);
+  EXPECT_EQ(e.lastFrames, 2048);
+  EXPECT_EQ(std::vector<double>(v.end() - 8, v.end()), tail);
+  EXPECT_TRUE(dsptest::AllFinite(v));
+}
+
+// ---------------------------------------------------------------- processing at factor 1
+
+TEST(Ombrelux, UnitRatiosWithoutSaturationPassBitForBit) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  SetBand(e.mTopComp, -30.0, 1.0);
+  SetBand(e.mBtmComp, -20.0, 1.0);
+  SetBand(e.mMidComp, -25.0, 1.0);
+  e.mTracker.mLeft.mAttackCoef = e.mTracker.mRight.mAttackCoef = 0.9;
+  e.mTracker.mLeft.mReleaseCoef = e.mTracker.mRight.mReleaseCoef = 0.999;
+  for (int block = 0; block < 4; ++block) {
+    const std::vector<double> in = dsptest::RandomStereo(256, 52 + block);
+    std::vector<double> v = in;
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));
+    EXPECT_EQ(v, in);
+    EXPECT_EQ(e.mGainChangeDb, 0.0);
+  }
+}
+
+TEST(Ombrelux, SaturationIsTanhOfDriveTimesInputOverDrive) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  e.mSaturation = 2.0;
+  std::vector<double> v = {0.5, -0.5};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 1));
+  EXPECT_NEAR(v[0], 0.3807970779778824, 1e-15);
+  EXPECT_NEAR(v[1], -0.3807970779778824, 1e-15);
+
+  e.mSaturation = 10.0;
+  v = {1.0, 0.0};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 1));
+  EXPECT_NEAR(v[0], 0.09999999958776927, 1e-15);
+  EXPECT_EQ(v[1], 0.0);
+}
+
+// With attack and release coefficients of 0 the envelope is max(|left|, |right|) of each frame.
+TEST(Ombrelux, BandsActInSeriesOnTheSharedEnvelope) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  SetBand(e.mTopComp, -20.0, 4.0);
+  SetBand(e.mBtmComp, -40.0, 2.0);
+  SetBand(e.mMidComp, -30.0, 4.0);
+  const double x45 = FromDb(-45.0), x30 = FromDb(-30.0);
+  // Frame 0 at 0 dB: Top -12 (limit), Mid -12 (limit). Frame 1 at -45 dB: Btm +2.5, Mid +7.5.
+  // Frame 2 at -30 dB (the right channel sets the level): no band moves.
+  std::vector<double> v = {1.0, -0.5, 0.0, -x45, x30 / 2, x30};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 3));
+  const double g0 = FromDb(-24.0), g1 = FromDb(10.0);
+  EXPECT_NEAR(v[0], g0, 1e-12);
+  EXPECT_NEAR(v[1], -0.5 * g0, 1e-12);
+  EXPECT_EQ(v[2], 0.0);
+  EXPECT_NEAR(v[3], -x45 * g1, 1e-12);
+  EXPECT_NEAR(v[4], x30 / 2, 1e-15);
+  EXPECT_NEAR(v[5], x30, 1e-15);
+  EXPECT_EQ(e.mTracker.mBlockPeak, 1.0);
+}
+
+// ---------------------------------------------------------------- gain-change report
+
+TEST(GainChangeReport, LargestSingleBandChangeWithItsSign) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  SetBand(e.mTopComp, -20.0, 4.0);
+  SetBand(e.mBtmComp, -40.0, 2.0);
+  const double x45 = FromDb(-45.0);
+  std::vector<double> v = {1.0, 1.0, x45, 0.0};  // Top -12 dB, Btm +2.5 dB
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 2));
+  EXPECT_NEAR(e.mGainChangeDb, -12.0, 1e-9);
+
+  SetBand(e.mBtmComp, -20.0, 10.0);
+  const double x47 = FromDb(-47.0);
+  v = {x47, x47};  // Btm +24.3 dB, unlimited
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 1));
+  EXPECT_NEAR(e.mGainChangeDb, 24.3, 1e-9);
+  EXPECT_NEAR(v[0], x47 * FromDb(24.3), 1e-12);
+}
+
+TEST(GainChangeReport, TieKeepsTheEarlierBand) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  SetBand(e.mTopComp, -20.0, 4.0);
+  e.mTopComp.mMinGain = 0.5;  // Top's cut at 0 dB: exactly -6.02 dB
+  SetBand(e.mMidComp, 0.0, 4.0);
+  e.mMidComp.mMaxGain = 2.0;  // Mid's boost at -40 dB: exactly +6.02 dB
+  std::vector<double> v = {1.0, 1.0, 0.01, 0.01};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 2));
+  EXPECT_EQ(v[0], 0.5);
+  EXPECT_EQ(v[2], 0.02);
+  EXPECT_NEAR(e.mGainChangeDb, dsptest::ToDb(0.5), 1e-12);
+  EXPECT_LT(e.mGainChangeDb, 0.0);
+
+  e.mMidComp.mMaxGain = 2.5;
+  v = {1.0, 1.0, 0.01, 0.01};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 2));
+  EXPECT_NEAR(e.mGainChangeDb, dsptest::ToDb(2.5), 1e-12);
+}
+
+TEST(GainChangeReport, EmptyBlockReportsZeroAndTouchesNothing) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  e.mTracker.mLeft.mReleaseCoef = e.mTracker.mRight.mReleaseCoef = 0.5;
+  RunCuttingBlock(e);
+  const double envL = e.mTracker.mLeft.mEnv, envR = e.mTracker.mRight.mEnv;
+  double sentinel[2] = {0.75, 0.25};
+  ASSERT_TRUE(e.ProcessInterleaved(sentinel, 0));
+  EXPECT_EQ(e.mGainChangeDb, 0.0);
+  EXPECT_EQ(e.mTopComp.mResult, 1.0);
+  EXPECT_EQ(e.mTracker.mLeft.mEnv, envL);
+  EXPECT_EQ(e.mTracker.mRight.mEnv, envR);
+  EXPECT_EQ(sentinel[0], 0.75);
+  EXPECT_EQ(sentinel[1], 0.25);
+}
+
+TEST(GainChangeReport, BlockWithoutScratchRoomStaysDryAndReportsZero) {
+  StarvedEngine e;
+  e.SetOversampling(1);
+  RunCuttingBlock(e);
+  e.starve = true;
+  std::vector<double> v = {1.0, 1.0, 0.5, -0.5};
+  EXPECT_FALSE(e.ProcessInterleaved(v.data(), 2));
+  EXPECT_EQ(v, (std::vector<double>{1.0, 1.0, 0.5, -0.5}));
+  EXPECT_EQ(e.mGainChangeDb, 0.0);
+}
+
+TEST(GainChangeReport, OversizedBlockStaysDryAndReportsZero) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  RunCuttingBlock(e);
+  e.SetOversampling(4);
+  double small[4] = {1.0, 1.0, 1.0, 1.0};
+  EXPECT_FALSE(e.ProcessInterleaved(small, 300000000));
+  for (double x : small) EXPECT_EQ(x, 1.0);
+  EXPECT_EQ(e.mGainChangeDb, 0.0);
+}
+
+// ---------------------------------------------------------------- curve mode
+
+TEST(CurveMode, OneFrameGivesTheStaticGainOfTheThreeBands) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  e.mCurveMode = true;
+  e.mSaturation = 5.0;  // ignored in curve mode
+  e.mTracker.mLeft.mAttackCoef = e.mTracker.mRight.mAttackCoef = 0.5;
+  SetBand(e.mTopComp, -20.0, 4.0);  // knee -25 .. -15
+  SetBand(e.mBtmComp, -40.0, 2.0);  // knee -44 .. -36
+  SetBand(e.mMidComp, -30.0, 3.0);
+  struct Point {
+    double levelDb, gainDb;
+  };
+  const double s3 = std::sqrt(3.0);
+  const Point points[] = {
+      {-60.0, 0.0},                                      // gated
+      {-47.0, 3.5 + (-17.0 / s3 + 17.0)},                // Btm hard, Mid boost
+      {-42.0, 0.5 * 36.0 / 16.0 + (-12.0 / s3 + 12.0)},  // Btm knee
+      {-30.0, 0.0},                                      // on Mid's threshold
+      {-20.0, -0.9375 + (10.0 / s3 - 10.0)},             // Top knee midpoint
+      {-16.0, -3.0375 + (14.0 / s3 - 14.0)},
+      {-6.0, -10.5 + (24.0 / s3 - 24.0)},  // Top hard
+      {0.0, -12.0 + -12.0},                // Top and Mid at their limits
+  };
+  for (const Point& p : points) {
+    SCOPED_TRACE(p.levelDb);
+    const double x = FromDb(p.levelDb);
+    std::vector<double> v = {x, x};
+    e.mExternalEnvelope = v.data();
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 1));
+    EXPECT_NEAR(v[0] / x, FromDb(p.gainDb), 1e-12);
+    EXPECT_NEAR(v[1] / x, FromDb(p.gainDb), 1e-12);
+  }
+  EXPECT_EQ(e.mTracker.mLeft.mEnv, 0.0);
+  EXPECT_EQ(e.mTracker.mRight.mEnv, 0.0);
+  EXPECT_EQ(e.mTracker.mBlockPeak, 0.0);
+  EXPECT_EQ(e.mTracker.mBuffer, nullptr);
+}
+
+// ---------------------------------------------------------------- robustness
+
+class Robustness : public testing::TestWithParam<int> {};
+
+TEST_P(Robustness, HostileInputNeverGivesNonFiniteOutput) {
+  Ombrelux e;
+  Configure(e, GetParam());
+  const double pattern[] = {NAN, INFINITY, -INFINITY, 1e-310, -4.9e-324, 1.0, -1.0, -NAN};
+  for (int block = 0; block < 4; ++block) {
+    std::vector<double> v(2 * 512);
+    for (size_t i = 0; i < v.size(); ++i) v[i] = pattern[(i + block) % 8];
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 512));
+    ASSERT_TRUE(dsptest::AllFinite(v)) << block;
+    ASSERT_TRUE(std::isfinite(e.mGainChangeDb));
+  }
+  for (int block = 0; block < 4; ++block) {
+    std::vector<double> v = dsptest::StereoSine(512, 0.01, 0.5, 512 * block);
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 512));
+    ASSERT_TRUE(dsptest::AllFinite(v)) << block;
+    EXPECT_GT(dsptest::MaxAbs(v), 0.01);
+  }
+}
+
+TEST_P(Robustness, FullScaleSquareWavesStayFiniteAndBounded) {
+  Ombrelux e;
+  Configure(e, GetParam());
+  for (int halfPeriod : {1, 3, 32}) {
+    for (int block = 0; block < 20; ++block) {
+      std::vector<double> v(2 * 512);
+      for (int n = 0; n < 512; ++n) {
+        const double s = ((n + 512 * block) / halfPeriod) % 2 ? 1.0 : -1.0;
+        v[2 * n] = s;
+        v[2 * n + 1] = halfPeriod == 3 ? -s : s;
+      }
+      ASSERT_TRUE(e.ProcessInterleaved(v.data(), 512));
+      ASSERT_TRUE(dsptest::AllFinite(v)) << halfPeriod << " " << block;
+      ASSERT_LT(dsptest::MaxAbs(v), 4.0) << halfPeriod << " " << block;
+    }
+  }
+}
+
+TEST_P(Robustness, LongSilenceAfterLoudAudioDecaysToTinyFiniteOutput) {
+  Ombrelux e;
+  Configure(e, GetParam());
+  for (int block = 0; block < 86; ++block) {  // about a second of loud noise
+    std::vector<double> v = dsptest::RandomStereo(512, 60 + block);
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 512));
+  }
+  std::vector<double> v;
+  for (int block = 0; block < 260; ++block) {  // three seconds of silence
+    v.assign(2 * 512, 0.0);
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 512));
+    ASSERT_TRUE(dsptest::AllFinite(v)) << block;
+  }
+  EXPECT_LT(dsptest::MaxAbs(v), 1e-9);
+  for (double y : v) EXPECT_NE(std::fpclassify(y), FP_SUBNORMAL);
+  EXPECT_EQ(e.mTracker.mBlockPeak, 0.0);
+  EXPECT_EQ(e.mGainChangeDb, 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, Robustness, testing::Values(1, 2, 4),
+                         [](const testing::TestParamInfo<int>& info) {
+                           return "Factor" + std::to_string(info.param);
+                         });
+
+}  // namespace

@@ -241,54 +241,86 @@ void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
   }
 }
 
-void CascadeFilter::FilterPacked(int64_t frames, double* samples) {
 #if defined(__SSE2__)
+namespace {
+// The packed road for a cascade of N stages. Each stage runs over the whole block as if alone
+// (stage 0 first); computing the stages frame by frame gives the same numbers and lets their
+// recursions overlap in the processor.
+template <int N>
+void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples) {
+  if (N > 0) n = N;
+  constexpr int kMax = N > 0 ? N : 8;
   const double inv = 1.0 / static_cast<double>(frames);
   const __m128d inOffset = _mm_set1_pd(kInputOffset);
   const __m128d stageOffset = _mm_set1_pd(kStageOffset);
-  for (int i = 0; i < mCascade.stageCount; ++i) {
-    CascadeStage& s = mCascade.stages[i];
-    StageHistory& h = mState[i];
-    // The running coefficients move linearly to the target set over this block.
-    const double dA1 = (s.a1 - s.runA1) * inv, dA2 = (s.a2 - s.runA2) * inv;
-    const double dB0 = (s.b0 - s.runB0) * inv, dB1 = (s.b1 - s.runB1) * inv;
-    const double dB2 = (s.b2 - s.runB2) * inv;
-    double ra1 = s.runA1, ra2 = s.runA2, rb0 = s.runB0, rb1 = s.runB1, rb2 = s.runB2;
-    const double ta1 = s.a1;
-    __m128d w1 = _mm_loadu_pd(h.w1);
-    __m128d w2 = _mm_loadu_pd(h.w2);
-    __m128d a1 = _mm_set1_pd(ra1), a2 = _mm_set1_pd(ra2);
-    __m128d b0 = _mm_set1_pd(rb0), b1 = _mm_set1_pd(rb1), b2 = _mm_set1_pd(rb2);
-    double* p = samples;
-    for (int64_t f = 0; f < frames; ++f, p += 2) {
-      if (ra1 != ta1) {
-        ra1 += dA1;
-        ra2 += dA2;
-        rb0 += dB0;
-        rb1 += dB1;
-        rb2 += dB2;
-        a1 = _mm_set1_pd(ra1);
-        a2 = _mm_set1_pd(ra2);
-        b0 = _mm_set1_pd(rb0);
-        b1 = _mm_set1_pd(rb1);
-        b2 = _mm_set1_pd(rb2);
-      }
-      const __m128d x = _mm_add_pd(_mm_loadu_pd(p), inOffset);
-      const __m128d w = _mm_add_pd(
-          _mm_add_pd(_mm_add_pd(_mm_mul_pd(a1, w1), _mm_mul_pd(a2, w2)), x), stageOffset);
-      const __m128d y =
-          _mm_add_pd(_mm_add_pd(_mm_mul_pd(b2, w2), _mm_mul_pd(b1, w1)), _mm_mul_pd(b0, w));
-      _mm_storeu_pd(p, y);
-      w2 = w1;
-      w1 = w;
+  double ra[kMax][5], d[kMax][5], ta1[kMax];
+  bool ramping[kMax];
+  __m128d w1[kMax], w2[kMax], c[kMax][5];
+  for (int i = 0; i < n; ++i) {
+    const CascadeStage& s = st[i];
+    const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
+    const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
+    // The running coefficients move linearly to the target set over this block. Once the steps
+    // are too small to change them the ramp stands still, and the frames need not step it.
+    bool moves = false;
+    for (int k = 0; k < 5; ++k) {
+      ra[i][k] = running[k];
+      d[i][k] = (target[k] - running[k]) * inv;
+      if (running[k] + d[i][k] != running[k]) moves = true;
+      c[i][k] = _mm_set1_pd(running[k]);
     }
-    s.runA1 = ra1;
-    s.runA2 = ra2;
-    s.runB0 = rb0;
-    s.runB1 = rb1;
-    s.runB2 = rb2;
-    _mm_storeu_pd(h.w1, w1);
-    _mm_storeu_pd(h.w2, w2);
+    ta1[i] = s.a1;
+    ramping[i] = moves && ra[i][0] != ta1[i];
+    w1[i] = _mm_loadu_pd(state[i].w1);
+    w2[i] = _mm_loadu_pd(state[i].w2);
+  }
+  double* p = samples;
+  for (int64_t f = 0; f < frames; ++f, p += 2) {
+    __m128d x = _mm_loadu_pd(p);
+    for (int i = 0; i < n; ++i) {
+      if (ramping[i]) {
+        if (ra[i][0] != ta1[i]) {
+          for (int k = 0; k < 5; ++k) {
+            ra[i][k] += d[i][k];
+            c[i][k] = _mm_set1_pd(ra[i][k]);
+          }
+        } else {
+          ramping[i] = false;
+        }
+      }
+      x = _mm_add_pd(x, inOffset);
+      const __m128d w = _mm_add_pd(
+          _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[i][0], w1[i]), _mm_mul_pd(c[i][1], w2[i])), x),
+          stageOffset);
+      x = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[i][4], w2[i]), _mm_mul_pd(c[i][3], w1[i])),
+                     _mm_mul_pd(c[i][2], w));
+      w2[i] = w1[i];
+      w1[i] = w;
+    }
+    _mm_storeu_pd(p, x);
+  }
+  for (int i = 0; i < n; ++i) {
+    CascadeStage& s = st[i];
+    s.runA1 = ra[i][0];
+    s.runA2 = ra[i][1];
+    s.runB0 = ra[i][2];
+    s.runB1 = ra[i][3];
+    s.runB2 = ra[i][4];
+    _mm_storeu_pd(state[i].w1, w1[i]);
+    _mm_storeu_pd(state[i].w2, w2[i]);
+  }
+}
+}  // namespace
+#endif
+
+void CascadeFilter::FilterPacked(int64_t frames, double* samples) {
+#if defined(__SSE2__)
+  if (mCascade.stageCount == 3) {
+    FilterPackedStages<3>(mCascade.stages, mState, 3, frames, samples);
+  } else if (mCascade.stageCount <= 8) {
+    FilterPackedStages<0>(mCascade.stages, mState, mCascade.stageCount, frames, samples);
+  } else {
+    FilterPerChannel(frames, samples);
   }
 #else
   FilterPerChannel(frames, samples);

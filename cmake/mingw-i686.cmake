@@ -11,3 +11,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${QO_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Tests run under Wine through qemu-i386 where the x86wine tools lie beside the project.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/../../shared/tools/x86wine/x86ns)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine32-run.sh)
+endif()

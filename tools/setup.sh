@@ -85,4 +85,37 @@ make_prefix() {  # $1 = prefix folder
 }
 make_prefix "$cache/wine64"
 
+# ---------------------------------------------------------------- x86 programs under emulation
+# This kernel has no 32-bit user mode: the x86wine tools (beside the project, in shared/) run 32-bit
+# Wine through qemu-i386 in a private user namespace. Without them the win32 suite is built only.
+x86wine=$repo/../shared/tools/x86wine
+if [ -x "$x86wine/x86ns" ] && [ -f "$x86wine/setup.sh" ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    log "adding the i386 architecture"
+    dpkg --add-architecture i386
+    apt-get update -qq
+  fi
+  if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    log "installing wine32:i386"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  fi
+  state=$cache/x86wine
+  if [ ! -x "$state/qemu10/usr/bin/qemu-i386" ] || [ ! -f "$state/trapfix/lib/i386-linux-gnu/trapfix.so" ]; then
+    log "preparing x86wine in $state"
+    sh "$x86wine/setup.sh" "$state" >/dev/null
+  fi
+  prefix=$cache/wine32
+  if [ ! -f "$prefix/system.reg" ] || [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+    log "creating Wine prefix $prefix (through x86ns)"
+    mkdir -p "$prefix"
+    X86WINE_STATE=$state WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      "$x86wine/x86ns" sh -c '/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver -w'
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    [ -f "$prefix/system.reg" ] || { echo "Wine prefix creation (x86) failed" >&2; exit 1; }
+  fi
+else
+  log "no x86wine tools beside the project: the win32 suite will be built but not run"
+fi
+
 log "done"

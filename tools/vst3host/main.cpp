@@ -4,6 +4,11 @@
 //
 //   qhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
 //         [--double] [--mono] [--param INDEX=VALUE ...] [--bypass] [--info]
+//         [--dump FILE] [--state-out FILE] [--compare FILE] [--compare-state FILE]
+//
+// --dump writes the output as raw little-endian doubles (channel after channel) and --state-out the
+// plug-in's saved state; --compare and --compare-state check this run's output (within 1e-12
+// relative) and state (byte for byte) against such files, so two builds can be compared.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +35,23 @@ std::vector<std::vector<double>> TestSignal(int channels, int rate, double secon
     if (channels > 1) x[1][i] = 0.5 * a * std::sin(2.0 * kPi * 220.0 * static_cast<double>(i) / rate);
   }
   return x;
+}
+
+bool WriteBytes(const std::string& path, const void* data, size_t size) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+bool ReadBytes(const std::string& path, std::vector<uint8_t>& out) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+  std::fclose(f);
+  return true;
 }
 
 std::string Narrow(const char16* s) {
@@ -65,7 +87,7 @@ void PrintInfo(IPluginFactory* factory, IEditController* controller) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string bundle = QO_DEFAULT_BUNDLE, in, out;
+  std::string bundle = QO_DEFAULT_BUNDLE, in, out, dump, stateOut, compare, compareState;
   double rate = 44100.0, seconds = 2.0;
   int block = 512, channels = 2;
   int32 sampleSize = kSample32;
@@ -84,6 +106,10 @@ int main(int argc, char** argv) {
     else if (a == "--mono") channels = 1;
     else if (a == "--bypass") bypass = true;
     else if (a == "--info") info = true;
+    else if (a == "--dump") dump = next();
+    else if (a == "--state-out") stateOut = next();
+    else if (a == "--compare") compare = next();
+    else if (a == "--compare-state") compareState = next();
     else if (a == "--param") {
       const char* s = next();
       const char* eq = std::strchr(s, '=');
@@ -154,6 +180,33 @@ int main(int argc, char** argv) {
     }
     const std::vector<uint8_t> state = fx.GetState();
     std::printf("state: %zu bytes\n", state.size());
+    std::vector<double> flat;
+    for (const auto& ch : io) flat.insert(flat.end(), ch.begin(), ch.end());
+    if (!dump.empty() && !WriteBytes(dump, flat.data(), flat.size() * sizeof(double))) status = 1;
+    if (!stateOut.empty() && !WriteBytes(stateOut, state.data(), state.size())) status = 1;
+    if (!compare.empty()) {
+      std::vector<uint8_t> ref;
+      if (!ReadBytes(compare, ref) || ref.size() != flat.size() * sizeof(double)) {
+        std::fprintf(stderr, "compare: %s is missing or of another length\n", compare.c_str());
+        status = 1;
+      } else {
+        double worst = 0.0;
+        for (size_t i = 0; i < flat.size(); ++i) {
+          double r;
+          std::memcpy(&r, &ref[i * sizeof(double)], sizeof r);
+          const double diff = std::fabs(flat[i] - r) / std::fmax(std::fabs(r), 1e-300);
+          if (std::fabs(flat[i] - r) > 0.0) worst = std::fmax(worst, diff);
+        }
+        std::printf("compare: largest relative difference %.3g over %zu samples\n", worst, flat.size());
+        if (!(worst <= 1e-12)) status = 1;
+      }
+    }
+    if (!compareState.empty()) {
+      std::vector<uint8_t> ref;
+      const bool same = ReadBytes(compareState, ref) && ref == state;
+      std::printf("compare: state %s\n", same ? "identical" : "DIFFERS");
+      if (!same) status = 1;
+    }
     if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate))) {
       std::fprintf(stderr, "cannot write %s\n", out.c_str());
       status = 1;

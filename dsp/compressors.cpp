@@ -17,11 +17,12 @@ void TopComp::ApplyGain(double* left, double* right, int frames) {
   const double k = t * 0.5 * -1.0;
   const double lo = t - 0.5 * k;
   const double hi = t + 0.5 * k;
+  const double q = 1.0 - 1.0 / mRatio;
+  const double* env = mEnvelope;
   for (int i = 0; i < frames; ++i) {
-    const double e = mEnvelope[i];
+    const double e = env[i];
     if (e < Dsp::kGateLevel) continue;  // gain 1
     const double level = Db(e);
-    const double q = 1.0 - 1.0 / mRatio;
     double h;
     if (k > 0.0 && lo < level && level < hi) {
       h = ((level - lo) / k) * 0.5 * q * (lo - level);
@@ -44,11 +45,12 @@ void BtmComp::ApplyGain(double* left, double* right, int frames) {
   const double k = t * 0.2 * -1.0;
   const double lo = t - 0.5 * k;
   const double hi = t + 0.5 * k;
+  const double q = 1.0 - 1.0 / mRatio;
+  const double* env = mEnvelope;
   for (int i = 0; i < frames; ++i) {
-    const double e = mEnvelope[i];
+    const double e = env[i];
     if (e < Dsp::kGateLevel) continue;
     const double level = Db(e);
-    const double q = 1.0 - 1.0 / mRatio;
     double h;
     if (k > 0.0 && lo < level && level < hi) {
       h = ((level - hi) / k) * 0.5 * q * -1.0 * (hi - level);
@@ -66,19 +68,23 @@ void BtmComp::ApplyGain(double* left, double* right, int frames) {
 void MidComp::ApplyGain(double* left, double* right, int frames) {
   mResult = 0.0;
   double boost = 1.0, cut = 1.0;
+  const double threshold = mThreshold;
+  const double root = std::sqrt(mRatio);
+  const double maxGain = mMaxGain, minGain = mMinGain;
+  const double* env = mEnvelope;
   for (int i = 0; i < frames; ++i) {
-    const double e = mEnvelope[i];
+    const double e = env[i];
     if (e < Dsp::kGateLevel) continue;
-    const double c = Db(e / mThreshold);
+    const double c = Db(e / threshold);
     double gain;
     if (std::isinf(c)) {
       gain = 1.0;
     } else {
-      const double c2 = c > -110.0 ? c / std::sqrt(mRatio) : c;
+      const double c2 = c > -110.0 ? c / root : c;
       gain = Lin(c2) / Lin(c);
     }
-    if (gain > mMaxGain) gain = mMaxGain;
-    if (gain < mMinGain) gain = mMinGain;
+    if (gain > maxGain) gain = maxGain;
+    if (gain < minGain) gain = minGain;
     left[i] *= gain;
     right[i] *= gain;
     if (gain > 1.0 && gain > boost) boost = gain;

@@ -7,6 +7,14 @@ constexpr double kLimitNepers = 1.3815510557964;  // 12 x ln(10) / 20
 
 inline double Db(double x) { return std::log(std::fabs(x)) * Dsp::kDbPerNeper; }
 inline double Lin(double h) { return std::exp(h * Dsp::kNeperPerDb); }
+
+// A soft knee around threshold t (dB) whose width is the given share of -t; it exists only for
+// thresholds below 0 dB (k > 0).
+struct Knee {
+  Knee(double t, double share) : k(t * share * -1.0), lo(t - 0.5 * k), hi(t + 0.5 * k) {}
+  bool Holds(double level) const { return k > 0.0 && lo < level && level < hi; }
+  double k, lo, hi;
+};
 }  // namespace
 
 BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kLimitNepers)) {}
@@ -14,9 +22,7 @@ BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kL
 void TopComp::ApplyGain(double* left, double* right, int frames) {
   mResult = 1.0;
   const double t = Db(mThreshold);
-  const double k = t * 0.5 * -1.0;
-  const double lo = t - 0.5 * k;
-  const double hi = t + 0.5 * k;
+  const Knee knee(t, 0.5);
   const double q = 1.0 - 1.0 / mRatio;
   const double* env = mEnvelope;
   for (int i = 0; i < frames; ++i) {
@@ -24,8 +30,8 @@ void TopComp::ApplyGain(double* left, double* right, int frames) {
     if (e < Dsp::kGateLevel) continue;  // gain 1
     const double level = Db(e);
     double h;
-    if (k > 0.0 && lo < level && level < hi) {
-      h = ((level - lo) / k) * 0.5 * q * (lo - level);
+    if (knee.Holds(level)) {
+      h = ((level - knee.lo) / knee.k) * 0.5 * q * (knee.lo - level);
     } else {
       h = (t - level) * q;
       if (h >= 0.0) continue;  // no cut: gain exactly 1
@@ -42,9 +48,7 @@ void TopComp::ApplyGain(double* left, double* right, int frames) {
 void BtmComp::ApplyGain(double* left, double* right, int frames) {
   mResult = 1.0;
   const double t = Db(mThreshold);
-  const double k = t * 0.2 * -1.0;
-  const double lo = t - 0.5 * k;
-  const double hi = t + 0.5 * k;
+  const Knee knee(t, 0.2);
   const double q = 1.0 - 1.0 / mRatio;
   const double* env = mEnvelope;
   for (int i = 0; i < frames; ++i) {
@@ -52,8 +56,8 @@ void BtmComp::ApplyGain(double* left, double* right, int frames) {
     if (e < Dsp::kGateLevel) continue;
     const double level = Db(e);
     double h;
-    if (k > 0.0 && lo < level && level < hi) {
-      h = ((level - hi) / k) * 0.5 * q * -1.0 * (hi - level);
+    if (knee.Holds(level)) {
+      h = ((level - knee.hi) / knee.k) * 0.5 * q * -1.0 * (knee.hi - level);
     } else {
       h = (t - level) * q;
       if (h <= 0.0) continue;  // no boost: gain exactly 1

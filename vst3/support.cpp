@@ -631,14 +631,6 @@ tresult PLUGIN_API CPluginFactory::queryInterface(const TUID iid, void** obj) {
   return kNoInterface;
 }
 
-uint32 PLUGIN_API CPluginFactory::addRef() { return ++mRefCount; }
-
-uint32 PLUGIN_API CPluginFactory::release() {
-  const uint32 n = --mRefCount;
-  if (n == 0) delete this;
-  return n;
-}
-
 tresult PLUGIN_API CPluginFactory::getFactoryInfo(PFactoryInfo* info) {
   if (info) std::memcpy(info, &mFactoryInfo, sizeof(PFactoryInfo));
   return kResultOk;

@@ -373,14 +373,15 @@ class SingleComponentEffect : public EditController, public IComponent, public I
 
 typedef FUnknown* (*FactoryCreateFunction)(void* context);
 
-class CPluginFactory : public IPluginFactory3 {
+class CPluginFactory : public FObject, public IPluginFactory3 {
  public:
   explicit CPluginFactory(const PFactoryInfo& info);
-  virtual ~CPluginFactory();
+  ~CPluginFactory() override;
 
   tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
-  uint32 PLUGIN_API addRef() override;
-  uint32 PLUGIN_API release() override;
+  uint32 PLUGIN_API addRef() override { return FObject::addRef(); }
+  uint32 PLUGIN_API release() override { return FObject::release(); }
+  FClassID isA() const override { return "CPluginFactory"; }
 
   tresult PLUGIN_API getFactoryInfo(PFactoryInfo* info) override;
   int32 PLUGIN_API countClasses() override { return mClasses.total(); }
@@ -398,7 +399,6 @@ class CPluginFactory : public IPluginFactory3 {
     FactoryCreateFunction create;
     void* context;
   };
-  std::atomic<uint32> mRefCount{1};
   PFactoryInfo mFactoryInfo;
   TArray<ClassEntry*> mClasses;
 };

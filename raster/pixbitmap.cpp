@@ -19,7 +19,11 @@ bool PIX_MemBitmap::ChangeDimensions(int w, int h) {
   mWidth = w;
   mHeight = h;
   // The byte count is taken in 64 bits: a size whose block would not fit is no size at all.
-  const int64_t need = (w >= 1 && h >= 1) ? (((static_cast<int64_t>(w) + 3) & ~int64_t{3}) * h * 4) : 0;
+  int64_t need = 0;
+  if (w >= 1 && h >= 1) {
+    const int64_t rowBytes = ((static_cast<int64_t>(w) + 3) & ~int64_t{3}) * 4;
+    need = rowBytes > kMaxBytes / h ? kMaxBytes + 1 : rowBytes * h;
+  }
   if (need <= 0 || need > kMaxBytes) {
     std::free(mBuffer);
     mBuffer = nullptr;

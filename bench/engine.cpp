@@ -1,7 +1,7 @@
 // Engine benchmark: ns per stereo input frame and the real-time factor of Ombrelux at 44.1 kHz
 // (factor 4), 96 kHz (factor 2) and 192 kHz (factor 1), for blocks of 32, 512 and 4096 frames, on
-// noise and on silence after loud noise. With Google Benchmark when it is available, else a plain
-// timing loop (the Windows builds).
+// noise and on silence after loud noise. With Google Benchmark natively, a plain timing loop in the
+// Windows builds (run under Wine: tools/wine64-run.sh build/win64/bench/bench_engine.exe).
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +10,12 @@
 #include <vector>
 
 #include "dsp/ombrelux.h"
+
+#if defined(QO_GBENCH)
+#include <benchmark/benchmark.h>
+
+#include <string>
+#endif
 
 namespace {
 struct Case {
@@ -66,13 +72,18 @@ struct Fixture {
   }
 };
 
-const Case kCases[] = {
-    {44100, 4, 32, false},  {44100, 4, 512, false},  {44100, 4, 4096, false},
-    {44100, 4, 512, true},  {96000, 2, 32, false},   {96000, 2, 512, false},
-    {96000, 2, 4096, false}, {96000, 2, 512, true},  {192000, 1, 32, false},
-    {192000, 1, 512, false}, {192000, 1, 4096, false}, {192000, 1, 512, true},
-};
+std::vector<Case> AllCases() {
+  std::vector<Case> cases;
+  const int rates[3][2] = {{44100, 4}, {96000, 2}, {192000, 1}};
+  for (const auto& rf : rates) {
+    for (int block : {32, 512, 4096}) {
+      for (bool silence : {false, true}) cases.push_back(Case{rf[0], rf[1], block, silence});
+    }
+  }
+  return cases;
+}
 
+#if !defined(QO_GBENCH)
 double MeasureNsPerFrame(const Case& c, double seconds) {
   Fixture f(c);
   using clock = std::chrono::steady_clock;
@@ -86,16 +97,42 @@ double MeasureNsPerFrame(const Case& c, double seconds) {
   } while (elapsed < seconds);
   return elapsed * 1e9 / (static_cast<double>(blocks) * c.block);
 }
+#endif
 }  // namespace
 
+#if defined(QO_GBENCH)
+// Google Benchmark: one benchmark per case, with ns per stereo input frame and the real-time factor
+// as counters.
+void BM_Engine(benchmark::State& state, Case c) {
+  Fixture f(c);
+  for (auto _ : state) f.RunBlock(c.silence);
+  const double frames = static_cast<double>(state.iterations()) * c.block;
+  // seconds / (frames / 1e9): nanoseconds per frame.
+  state.counters["ns_per_frame"] = benchmark::Counter(frames / 1e9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["x_realtime"] = benchmark::Counter(frames / c.rate, benchmark::Counter::kIsRate);
+}
+
+int main(int argc, char** argv) {
+  for (const Case& c : AllCases()) {
+    const std::string name = "Engine/" + std::to_string(c.rate) + "Hz_x" + std::to_string(c.factor) +
+                             "/block" + std::to_string(c.block) + (c.silence ? "/silence" : "/noise");
+    benchmark::RegisterBenchmark(name.c_str(), BM_Engine, c);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
+#else
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 0.5;
   std::printf("%-8s %-6s %-6s %-8s %12s %12s\n", "rate", "factor", "block", "signal", "ns/frame",
               "x realtime");
-  for (const Case& c : kCases) {
+  for (const Case& c : AllCases()) {
     const double ns = MeasureNsPerFrame(c, seconds);
     std::printf("%-8d %-6d %-6d %-8s %12.1f %12.1f\n", c.rate, c.factor, c.block,
                 c.silence ? "silence" : "noise", ns, 1e9 / (ns * c.rate));
   }
   return 0;
 }
+#endif

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "dsp/vecmath.h"
+
 void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
   mBlockPeak = 0.0;
   double envL = mLeft.mEnv, envR = mRight.mEnv;
@@ -46,9 +48,12 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
   if (!left || !right || !mEnvelopeArray.Get()) return;  // ProcessInterleaved reserves them first
 
   if (!mCurveMode && mSaturation != 0.0) {
+    // tanh(drive x) / drive on every sample, the tanh taken over the whole block at once.
     const double drive = mSaturation;
     const double inv = 1.0 / drive;
-    for (int i = 0; i < 2 * frames; ++i) buffer[i] = std::tanh(drive * buffer[i]) * inv;
+    for (int i = 0; i < 2 * frames; ++i) buffer[i] = drive * buffer[i];
+    Dsp::TanhArray(buffer, buffer, 2 * frames);
+    for (int i = 0; i < 2 * frames; ++i) buffer[i] = buffer[i] * inv;
   }
   DeinterleaveStereo(frames, left, right, buffer);
   mGainChangeDb = 0.0;

@@ -1,0 +1,28 @@
+// Array versions of exp, log and tanh for the engine's per-block gain and saturation work. With
+// SSE2 two doubles are computed per register; results stay within about half an ulp of the
+// correctly rounded values (at most 1 ulp), and special inputs give what the std:: functions give.
+// Without SSE2 the functions call std::exp, std::log and std::tanh element by element.
+//
+// For all three: `in` and `out` may be the same array (but must not otherwise overlap); n <= 0 does
+// nothing. No alignment is required.
+#pragma once
+
+namespace Dsp {
+
+// out[i] = exp(in[i]). exp(0) is exactly 1; overflow gives +inf, underflow 0 or a subnormal, as
+// std::exp does (such inputs, |x| > 708, inf and NaN, take std::exp).
+void ExpArray(const double* in, double* out, int n);
+
+// out[i] = log(in[i]), the natural logarithm. log(1) is exactly +0. Zero, negative, subnormal,
+// infinite and NaN inputs take std::log.
+void LogArray(const double* in, double* out, int n);
+
+// out[i] = tanh(in[i]). Keeps full relative accuracy for small |x| (and gives x itself below
+// 2^-27 ~ 7.5e-9, where tanh(x) rounds to x), tanh(+-0) = +-0, exactly +-1 from |x| ~ 19.1 on (and
+// for +-inf), NaN gives NaN (through std::tanh).
+//
+// All three keep their accuracy with denormals flushed to zero (FTZ/DAZ), as in the engine's
+// blocks, for every input whose result is a normal number.
+void TanhArray(const double* in, double* out, int n);
+
+}  // namespace Dsp

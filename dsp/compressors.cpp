@@ -2,11 +2,12 @@
 
 #include <cmath>
 
+#include "dsp/vecmath.h"
+
 namespace {
 constexpr double kLimitNepers = 1.3815510557964;  // 12 x ln(10) / 20
 
 inline double Db(double x) { return std::log(std::fabs(x)) * Dsp::kDbPerNeper; }
-inline double Lin(double h) { return std::exp(h * Dsp::kNeperPerDb); }
 
 // A soft knee around threshold t (dB) whose width is the given share of -t; it exists only for
 // thresholds below 0 dB (k > 0).
@@ -19,29 +20,52 @@ struct Knee {
 
 BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kLimitNepers)) {}
 
+// The bands work through a block in chunks: one pass computes each frame's exponent, the
+// logarithms and exponentials of a chunk are taken together (Dsp::LogArray, Dsp::ExpArray), and a
+// last pass limits and applies the gains.
+namespace {
+constexpr int kChunk = 64;
+
+// levels[i] := ln |env[i]| for the n frames of a chunk.
+void NaturalLogs(const double* env, double* levels, int n) {
+  for (int i = 0; i < n; ++i) levels[i] = std::fabs(env[i]);
+  Dsp::LogArray(levels, levels, n);
+}
+}  // namespace
+
 void TopComp::ApplyGain(double* left, double* right, int frames) {
   mResult = 1.0;
   const double t = Db(mThreshold);
   const Knee knee(t, 0.5);
   const double q = 1.0 - 1.0 / mRatio;
-  const double* env = mEnvelope;
-  for (int i = 0; i < frames; ++i) {
-    const double e = env[i];
-    if (e < Dsp::kGateLevel) continue;  // gain 1
-    const double level = Db(e);
-    double h;
-    if (knee.Holds(level)) {
-      h = ((level - knee.lo) / knee.k) * 0.5 * q * (knee.lo - level);
-    } else {
-      h = (t - level) * q;
-      if (h >= 0.0) continue;  // no cut: gain exactly 1
+  const double maxGain = mMaxGain, minGain = mMinGain;
+  double x[kChunk], logs[kChunk];
+  for (int base = 0; base < frames; base += kChunk) {
+    const int n = frames - base < kChunk ? frames - base : kChunk;
+    const double* env = mEnvelope + base;
+    NaturalLogs(env, logs, n);
+    for (int i = 0; i < n; ++i) {
+      x[i] = 0.0;  // gain exactly 1: gated, or no cut
+      if (env[i] < Dsp::kGateLevel) continue;
+      const double level = logs[i] * Dsp::kDbPerNeper;
+      double h;
+      if (knee.Holds(level)) {
+        h = ((level - knee.lo) / knee.k) * 0.5 * q * (knee.lo - level);
+      } else {
+        h = (t - level) * q;
+        if (h >= 0.0) continue;
+      }
+      x[i] = h * Dsp::kNeperPerDb;
     }
-    double gain = Lin(h);
-    if (gain > mMaxGain) gain = mMaxGain;
-    if (gain < mMinGain) gain = mMinGain;
-    left[i] *= gain;
-    right[i] *= gain;
-    if (gain < mResult) mResult = gain;
+    Dsp::ExpArray(x, x, n);
+    for (int i = 0; i < n; ++i) {
+      double gain = x[i];
+      if (gain > maxGain) gain = maxGain;
+      if (gain < minGain) gain = minGain;
+      left[base + i] *= gain;
+      right[base + i] *= gain;
+      if (gain < mResult) mResult = gain;
+    }
   }
 }
 
@@ -50,22 +74,31 @@ void BtmComp::ApplyGain(double* left, double* right, int frames) {
   const double t = Db(mThreshold);
   const Knee knee(t, 0.2);
   const double q = 1.0 - 1.0 / mRatio;
-  const double* env = mEnvelope;
-  for (int i = 0; i < frames; ++i) {
-    const double e = env[i];
-    if (e < Dsp::kGateLevel) continue;
-    const double level = Db(e);
-    double h;
-    if (knee.Holds(level)) {
-      h = ((level - knee.hi) / knee.k) * 0.5 * q * -1.0 * (knee.hi - level);
-    } else {
-      h = (t - level) * q;
-      if (h <= 0.0) continue;  // no boost: gain exactly 1
+  double x[kChunk], logs[kChunk];
+  for (int base = 0; base < frames; base += kChunk) {
+    const int n = frames - base < kChunk ? frames - base : kChunk;
+    const double* env = mEnvelope + base;
+    NaturalLogs(env, logs, n);
+    for (int i = 0; i < n; ++i) {
+      x[i] = 0.0;  // gain exactly 1: gated, or no boost
+      if (env[i] < Dsp::kGateLevel) continue;
+      const double level = logs[i] * Dsp::kDbPerNeper;
+      double h;
+      if (knee.Holds(level)) {
+        h = ((level - knee.hi) / knee.k) * 0.5 * q * -1.0 * (knee.hi - level);
+      } else {
+        h = (t - level) * q;
+        if (h <= 0.0) continue;
+      }
+      x[i] = h * Dsp::kNeperPerDb;
     }
-    const double gain = Lin(h);
-    left[i] *= gain;
-    right[i] *= gain;
-    if (gain > mResult) mResult = gain;
+    Dsp::ExpArray(x, x, n);
+    for (int i = 0; i < n; ++i) {
+      const double gain = x[i];
+      left[base + i] *= gain;
+      right[base + i] *= gain;
+      if (gain > mResult) mResult = gain;
+    }
   }
 }
 
@@ -75,24 +108,33 @@ void MidComp::ApplyGain(double* left, double* right, int frames) {
   const double threshold = mThreshold;
   const double root = std::sqrt(mRatio);
   const double maxGain = mMaxGain, minGain = mMinGain;
-  const double* env = mEnvelope;
-  for (int i = 0; i < frames; ++i) {
-    const double e = env[i];
-    if (e < Dsp::kGateLevel) continue;
-    const double c = Db(e / threshold);
-    double gain;
-    if (std::isinf(c)) {
-      gain = 1.0;
-    } else {
+  double moved[kChunk], level[kChunk];  // exponents of lin(c2) and lin(c)
+  for (int base = 0; base < frames; base += kChunk) {
+    const int n = frames - base < kChunk ? frames - base : kChunk;
+    const double* env = mEnvelope + base;
+    for (int i = 0; i < n; ++i) level[i] = std::fabs(env[i] / threshold);
+    Dsp::LogArray(level, level, n);
+    for (int i = 0; i < n; ++i) {
+      const double c = level[i] * Dsp::kDbPerNeper;
+      if (env[i] < Dsp::kGateLevel || std::isinf(c)) {
+        moved[i] = level[i] = 0.0;  // gain exactly 1
+        continue;
+      }
       const double c2 = c > -110.0 ? c / root : c;
-      gain = Lin(c2) / Lin(c);
+      moved[i] = c2 * Dsp::kNeperPerDb;
+      level[i] = c * Dsp::kNeperPerDb;
     }
-    if (gain > maxGain) gain = maxGain;
-    if (gain < minGain) gain = minGain;
-    left[i] *= gain;
-    right[i] *= gain;
-    if (gain > 1.0 && gain > boost) boost = gain;
-    if (gain < 1.0 && gain < cut) cut = gain;
+    Dsp::ExpArray(moved, moved, n);
+    Dsp::ExpArray(level, level, n);
+    for (int i = 0; i < n; ++i) {
+      double gain = moved[i] / level[i];
+      if (gain > maxGain) gain = maxGain;
+      if (gain < minGain) gain = minGain;
+      left[base + i] *= gain;
+      right[base + i] *= gain;
+      if (gain > 1.0 && gain > boost) boost = gain;
+      if (gain < 1.0 && gain < cut) cut = gain;
+    }
   }
   mResult = std::fabs(Db(boost)) > std::fabs(Db(cut)) ? boost : cut;
 }

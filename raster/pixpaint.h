@@ -1,0 +1,88 @@
+// Paint operations shared by the disc and line drawing: one colour applied to one destination pixel
+// at an integer weight w (256 = full). Each operation is a small function object, so that a drawing
+// routine instantiated over it has no mode test in its pixel loops. The colour's four bytes act as
+// the source R, G, B and A; the alpha lane is combined like the others.
+#pragma once
+
+#include <cstdint>
+
+#include "raster/pixcombine.h"
+
+namespace pixpaint {
+
+inline int Lane(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
+
+// Low 8 bits of each lane value.
+inline uint32_t Pack(int a, int r, int g, int b) {
+  return static_cast<uint32_t>(a & 0xFF) << 24 | static_cast<uint32_t>(r & 0xFF) << 16 |
+         static_cast<uint32_t>(g & 0xFF) << 8 | static_cast<uint32_t>(b & 0xFF);
+}
+
+// The colour split into the separate channel values the combiners take.
+struct Source {
+  int r, g, b, a;
+  explicit Source(uint32_t colour)
+      : r(Lane(colour, 16)), g(Lane(colour, 8)), b(Lane(colour, 0)), a(Lane(colour, 24)) {}
+};
+
+// Writes the colour word; the weight is not used.
+struct StoreOp {
+  uint32_t colour;
+  void operator()(uint32_t* p, int) const { *p = colour; }
+};
+
+// Each lane becomes (d + c) >> 1. Done on the whole word: x + c = 2 (x & c) + (x ^ c) per byte, and
+// the mask keeps the halved difference bits from spilling into the lane below.
+struct AverageOp {
+  uint32_t colour;
+  void operator()(uint32_t* p, int) const {
+    const uint32_t d = *p;
+    *p = (d & colour) + (((d ^ colour) >> 1) & 0x7F7F7F7Fu);
+  }
+};
+
+// Mix toward the colour: d = c + (d - c) x (256 - w) / 256, truncating toward zero; low 8 bits kept.
+struct MixOp {
+  Source c;
+  static int Mix(int d, int s, int w) { return s + (d - s) * (256 - w) / 256; }
+  void operator()(uint32_t* p, int w) const {
+    const uint32_t d = *p;
+    *p = Pack(Mix(Lane(d, 24), c.a, w), Mix(Lane(d, 16), c.r, w), Mix(Lane(d, 8), c.g, w),
+              Mix(Lane(d, 0), c.b, w));
+  }
+};
+
+struct AddOp {
+  Source c;
+  void operator()(uint32_t* p, int w) const { CombineAdd(p, c.r, c.g, c.b, c.a, w); }
+};
+
+struct DodgeOp {
+  Source c;
+  void operator()(uint32_t* p, int w) const { CombineDodge(p, c.r, c.g, c.b, c.a, w); }
+};
+
+struct MultiplyOp {
+  Source c;
+  void operator()(uint32_t* p, int w) const { CombineMultiply(p, c.r, c.g, c.b, c.a, w); }
+};
+
+struct SoftLightOp {
+  Source c;
+  void operator()(uint32_t* p, int w) const { CombineSoftLight(p, c.r, c.g, c.b, c.a, w); }
+};
+
+struct HsvAdjustOp {
+  Source c;
+  void operator()(uint32_t* p, int w) const { CombineHsvAdjust(p, c.r, c.g, c.b, c.a, w); }
+};
+
+// One of the shared combiners chosen at run time (one routine serves several modes).
+using CombinerFn = void (*)(uint32_t*, int, int, int, int, int);
+struct CombinerOp {
+  CombinerFn fn;
+  Source c;
+  void operator()(uint32_t* p, int w) const { fn(p, c.r, c.g, c.b, c.a, w); }
+};
+
+}  // namespace pixpaint

@@ -215,6 +215,8 @@ UnitID IFxVST3::UnitForGroup(const char* group) {
 
 tresult PLUGIN_API IFxVST3::terminate() {
   mOpenViews.removeAll();
+  // The units are made again with the parameters by the next initialize.
+  GroupNames().Clear();
   return SingleComponentEffect::terminate();
 }
 

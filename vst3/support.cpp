@@ -557,16 +557,21 @@ tresult PLUGIN_API SingleComponentEffect::setupProcessing(ProcessSetup& setup) {
   return kResultOk;
 }
 
-AudioBus* SingleComponentEffect::makeAudioBus(const TChar* name, SpeakerArrangement arr,
-                                              BusType type, int32 flags) {
-  AudioBus* bus = new (std::nothrow) AudioBus();
-  if (!bus) return nullptr;
+// Name (at most 127 units), type and flags of a new, inactive bus.
+static void SetUpBus(Bus* bus, const TChar* name, BusType type, int32 flags) {
   const int32 n = strlen16(name, 127);
   if (n) std::memcpy(bus->name, name, sizeof(TChar) * static_cast<size_t>(n));
   bus->name[n] = 0;
   bus->busType = type;
   bus->flags = flags;
   bus->active = false;
+}
+
+AudioBus* SingleComponentEffect::makeAudioBus(const TChar* name, SpeakerArrangement arr,
+                                              BusType type, int32 flags) {
+  AudioBus* bus = new (std::nothrow) AudioBus();
+  if (!bus) return nullptr;
+  SetUpBus(bus, name, type, flags);
   bus->arrangement = arr;
   return bus;
 }
@@ -587,12 +592,7 @@ EventBus* SingleComponentEffect::addEventInput(const TChar* name, int32 channels
                                                int32 flags) {
   EventBus* bus = new (std::nothrow) EventBus();
   if (!bus) return nullptr;
-  const int32 n = strlen16(name, 127);
-  if (n) std::memcpy(bus->name, name, sizeof(TChar) * static_cast<size_t>(n));
-  bus->name[n] = 0;
-  bus->busType = type;
-  bus->flags = flags;
-  bus->active = false;
+  SetUpBus(bus, name, type, flags);
   bus->channels = channels;
   return eventInputs.append(bus) ? bus : nullptr;
 }

@@ -26,12 +26,19 @@ BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kL
 namespace {
 constexpr int kChunk = 64;
 
-// levels[i] := ln |env[i]| for the n frames of a chunk.
+}  // namespace
+
 void NaturalLogs(const double* env, double* levels, int n) {
   for (int i = 0; i < n; ++i) levels[i] = std::fabs(env[i]);
   Dsp::LogArray(levels, levels, n);
 }
-}  // namespace
+
+// ln |env| of the chunk from base on: the owner's values when it gave them, else computed into space.
+static const double* ChunkLogs(const BasicComp& band, int base, int n, double* space) {
+  if (band.mEnvelopeLogs) return band.mEnvelopeLogs + base;
+  NaturalLogs(band.mEnvelope + base, space, n);
+  return space;
+}
 
 void TopComp::ApplyGain(double* left, double* right, int frames) {
   mResult = 1.0;
@@ -39,11 +46,11 @@ void TopComp::ApplyGain(double* left, double* right, int frames) {
   const Knee knee(t, 0.5);
   const double q = 1.0 - 1.0 / mRatio;
   const double maxGain = mMaxGain, minGain = mMinGain;
-  double x[kChunk], logs[kChunk];
+  double x[kChunk], space[kChunk];
   for (int base = 0; base < frames; base += kChunk) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
     const double* env = mEnvelope + base;
-    NaturalLogs(env, logs, n);
+    const double* logs = ChunkLogs(*this, base, n, space);
     for (int i = 0; i < n; ++i) {
       x[i] = 0.0;  // gain exactly 1: gated, or no cut
       if (env[i] < Dsp::kGateLevel) continue;
@@ -74,11 +81,11 @@ void BtmComp::ApplyGain(double* left, double* right, int frames) {
   const double t = Db(mThreshold);
   const Knee knee(t, 0.2);
   const double q = 1.0 - 1.0 / mRatio;
-  double x[kChunk], logs[kChunk];
+  double x[kChunk], space[kChunk];
   for (int base = 0; base < frames; base += kChunk) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
     const double* env = mEnvelope + base;
-    NaturalLogs(env, logs, n);
+    const double* logs = ChunkLogs(*this, base, n, space);
     for (int i = 0; i < n; ++i) {
       x[i] = 0.0;  // gain exactly 1: gated, or no boost
       if (env[i] < Dsp::kGateLevel) continue;

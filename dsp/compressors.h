@@ -11,6 +11,9 @@ inline constexpr double kNeperPerDb = 0.1151292546497;    // ln 10 / 20
 inline constexpr double kGateLevel = 0.00398107;
 }  // namespace Dsp
 
+// logs[i] := ln |env[i]| for n frames.
+void NaturalLogs(const double* env, double* logs, int n);
+
 class BasicComp {
  public:
   BasicComp();
@@ -21,6 +24,9 @@ class BasicComp {
   double mThreshold = 1.0;            // linear amplitude
   double mRatio = 1.0;
   const double* mEnvelope = nullptr;  // one value per frame, set before each call
+  // Optional: ln |mEnvelope[i]| for every frame, when the owner has it already (the top and bottom
+  // bands read the same envelope); null makes the band take the logarithms itself.
+  const double* mEnvelopeLogs = nullptr;
   double mResult = 1.0;               // linear gain result of the last block
   double mMaxGain;                    // +12 dB
   double mMinGain;                    // -12 dB

@@ -33,7 +33,8 @@ void Ombrelux::OnRateChanged() {
 
 bool Ombrelux::ReserveScratch(size_t highFrames) {
   return AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
-         mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames);
+         mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames) &&
+         mEnvelopeLogArray.Reserve(highFrames);
 }
 
 void Ombrelux::ReportBand(double result) {
@@ -45,7 +46,7 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
   if (frames < 0) frames = 0;
   double* left = mLeftArray.Get();
   double* right = mRightArray.Get();
-  if (!left || !right || !mEnvelopeArray.Get()) return;  // ProcessInterleaved reserves them first
+  if (!left || !right || !mEnvelopeArray.Get() || !mEnvelopeLogArray.Get()) return;  // ProcessInterleaved reserves them first
 
   if (!mCurveMode && mSaturation != 0.0) {
     // tanh(drive x) / drive on every sample, the tanh taken over the whole block at once.
@@ -63,6 +64,11 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
     mTracker.Run(left, right, frames);
     mExternalEnvelope = mTracker.mBuffer;
   }
+  // The top and bottom bands share the logarithms of the envelope.
+  double* logs = mEnvelopeLogArray.Get();
+  NaturalLogs(mExternalEnvelope, logs, frames);
+  mTopComp.mEnvelopeLogs = logs;
+  mBtmComp.mEnvelopeLogs = logs;
   mTopComp.mEnvelope = mExternalEnvelope;
   mTopComp.ApplyGain(left, right, frames);
   ReportBand(mTopComp.mResult);

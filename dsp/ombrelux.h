@@ -53,4 +53,5 @@ class Ombrelux : public AudioProcessor {
   ScratchArray mLeftArray;
   ScratchArray mRightArray;
   ScratchArray mEnvelopeArray;
+  ScratchArray mEnvelopeLogArray;
 };

@@ -10,9 +10,7 @@
 
 #include "raster/pixfill.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "raster/pixfileopen.h"
 
 static_assert(PNG_LIBPNG_VER_MAJOR == 1 && PNG_LIBPNG_VER_MINOR == 6,
               "the decoder is written against the libpng 1.6 interface");
@@ -199,18 +197,6 @@ PIX_IBitmap* RunDecode(PngJob* job) {
   return bm;
 }
 
-std::FILE* OpenForReading(const char* fileName) {
-  std::FILE* f = nullptr;
-#ifdef _WIN32
-  wchar_t wide[2048];
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, fileName, -1, wide, 2048) > 0) {
-    f = _wfopen(wide, L"rb");
-  }
-#endif
-  if (!f) f = std::fopen(fileName, "rb");
-  return f;
-}
-
 // Size of an open file in bytes (the position is left at the start), -1 when it cannot be told.
 int64_t FileBytes(std::FILE* f) {
   if (std::fseek(f, 0, SEEK_END) != 0) return -1;
@@ -246,7 +232,7 @@ PIX_IBitmap* PIX_ReadPngBytes(const void* data, int length) {
 
 PIX_IBitmap* PIX_ReadPngFile(const char* fileName, PIX_IBitmap* reuse) {
   if (!fileName) return nullptr;
-  std::FILE* f = OpenForReading(fileName);
+  std::FILE* f = PIX_OpenFileForReading(fileName);
   if (!f) return nullptr;
   PngJob job;
   job.file = f;

@@ -1,0 +1,3 @@
+#include "raster/pixfileopen.h"
+
+std::FILE* PIX_OpenFileForReading(const char* fileName) { return std::fopen(fileName, "rb"); }

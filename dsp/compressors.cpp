@@ -29,8 +29,19 @@ constexpr int kChunk = 64;
 }  // namespace
 
 void NaturalLogs(const double* env, double* levels, int n) {
-  for (int i = 0; i < n; ++i) levels[i] = std::fabs(env[i]);
+  // Frames below the gate never read their level: they take ln 1 = 0 instead of ln 0, which would
+  // send every frame of a silent block down the slow path of the logarithm.
+  for (int i = 0; i < n; ++i) levels[i] = env[i] < Dsp::kGateLevel ? 1.0 : std::fabs(env[i]);
   Dsp::LogArray(levels, levels, n);
+}
+
+// Whether any frame of a chunk reaches the gate (a NaN counts): a chunk that does not leaves the
+// signal as it is.
+static bool AnyAboveGate(const double* env, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (!(env[i] < Dsp::kGateLevel)) return true;
+  }
+  return false;
 }
 
 // ln |env| of the chunk from base on: the owner's values when it gave them, else computed into space.
@@ -50,6 +61,7 @@ void TopComp::ApplyGain(double* left, double* right, int frames) {
   for (int base = 0; base < frames; base += kChunk) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
     const double* env = mEnvelope + base;
+    if (!AnyAboveGate(env, n)) continue;
     const double* logs = ChunkLogs(*this, base, n, space);
     for (int i = 0; i < n; ++i) {
       x[i] = 0.0;  // gain exactly 1: gated, or no cut
@@ -85,6 +97,7 @@ void BtmComp::ApplyGain(double* left, double* right, int frames) {
   for (int base = 0; base < frames; base += kChunk) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
     const double* env = mEnvelope + base;
+    if (!AnyAboveGate(env, n)) continue;
     const double* logs = ChunkLogs(*this, base, n, space);
     for (int i = 0; i < n; ++i) {
       x[i] = 0.0;  // gain exactly 1: gated, or no boost
@@ -119,7 +132,10 @@ void MidComp::ApplyGain(double* left, double* right, int frames) {
   for (int base = 0; base < frames; base += kChunk) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
     const double* env = mEnvelope + base;
-    for (int i = 0; i < n; ++i) level[i] = std::fabs(env[i] / threshold);
+    if (!AnyAboveGate(env, n)) continue;
+    for (int i = 0; i < n; ++i) {
+      level[i] = env[i] < Dsp::kGateLevel ? 1.0 : std::fabs(env[i] / threshold);  // gated: unused
+    }
     Dsp::LogArray(level, level, n);
     for (int i = 0; i < n; ++i) {
       const double c = level[i] * Dsp::kDbPerNeper;

@@ -11,7 +11,7 @@ inline constexpr double kNeperPerDb = 0.1151292546497;    // ln 10 / 20
 inline constexpr double kGateLevel = 0.00398107;
 }  // namespace Dsp
 
-// logs[i] := ln |env[i]| for n frames.
+// logs[i] := ln |env[i]| for the n frames at or above the gate level; 0 for the frames below it.
 void NaturalLogs(const double* env, double* logs, int n);
 
 class BasicComp {
@@ -24,8 +24,8 @@ class BasicComp {
   double mThreshold = 1.0;            // linear amplitude
   double mRatio = 1.0;
   const double* mEnvelope = nullptr;  // one value per frame, set before each call
-  // Optional: ln |mEnvelope[i]| for every frame, when the owner has it already (the top and bottom
-  // bands read the same envelope); null makes the band take the logarithms itself.
+  // Optional: ln |mEnvelope[i]| (as NaturalLogs gives it) for every frame, when the owner has it
+  // already (the top and bottom bands read the same envelope); null: the band takes them itself.
   const double* mEnvelopeLogs = nullptr;
   double mResult = 1.0;               // linear gain result of the last block
   double mMaxGain;                    // +12 dB

@@ -1,12 +1,126 @@
-// The editor's graphics object as the plug-in base sees it: the base routes parameter values to the
-// bound controls, has the back buffers created when the graphics object is connected, and deletes it.
+// The editor's drawing and event surface, independent of the window system: the controls (the
+// backdrop first), the off-screen back buffer they draw into, the mouse bookkeeping, the drawing
+// calls controls make, the routing of parameter values to controls and the choice of value editor.
+// The window-system half (IGraphicsWin) derives from it and supplies the operations that need a
+// window; without a window, tests drive it directly (RedrawRegion into the back buffer, the mouse
+// and key entries below).
 #pragma once
+
+#include "fx/containers.h"
+#include "fx/icontrol.h"
+#include "fx/records.h"
+#include "fx/synclock.h"
+
+class IFxBase;
+class IFxSetting;
+class PIX_IBitmap;
+class PIX_MemBitmap;
+struct IChoiceMenu;
 
 class IGraphics {
  public:
-  virtual ~IGraphics() {}
+  IGraphics(IFxBase* plug, int width, int height, int fps);
+  virtual ~IGraphics();
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+
+  // ---- operations a window system supplies (defaults: no window)
+  virtual bool PresentToWindow(const IBox&) { return false; }
+  virtual bool MeasureTextBox(IFontSpec* style, const char* text, IBox* area) {
+    return DrawTextBox(style, text, area, true);
+  }
+  virtual void CancelTextField() {}
+  virtual void SetEditorSize(int width, int height);
+  virtual bool HasWindow() { return NativeWindow() != nullptr; }
+  virtual const char* BackendName() { return ""; }
+  virtual int ShowAlert(const char*, const char*, int) { return 0; }
+  virtual IChoiceMenu* RunPopupMenu(IChoiceMenu*, const IBox*) { return nullptr; }
+  virtual void OpenTextField(IControl*, const IFontSpec*, const IBox*, const char*, IFxSetting*) {}
+  virtual bool OpenEditorWindow(void*) { return false; }
+  virtual void CloseEditorWindow() {}
+  virtual void* NativeWindow() { return nullptr; }
+  virtual void HidePointer() {}
+  virtual void RestorePointer() {}
+  // Decodes a skin resource of the module (or a file); null when it cannot.
+  virtual PIX_IBitmap* DecodeSkinResource(int, const char*) { return nullptr; }
+
+  // ---- reached from the plug-in base (through the method table, so the framework core does not
+  // link the GUI)
   // Shows a parameter's value (normalised or in display units) on every control bound to it.
-  virtual void RouteParamToControls(int paramIdx, double value, bool normalized) = 0;
-  // Creates the off-screen buffers the editor draws into.
-  virtual void CreateBackBuffers() = 0;
+  virtual void RouteParamToControls(int paramIdx, double value, bool normalized);
+  // Makes the back buffer (mWidth x mHeight) and the empty scratch bitmap.
+  virtual void CreateBackBuffers();
+
+  // ---- controls
+  int AddControl(IControl* control);
+  void PutControlFirst(IControl* control);
+  void SetBackdrop(int resourceId, const char* fileName);
+  ISkinImage LoadSkinImage(int resourceId, const char* fileName, int frameCount = 1,
+                           bool framesSideBySide = false);
+  void MarkAllControlsChanged();
+  void OfferValueEditor(IControl* control, IFxSetting* param, const IBox* area);
+  void DeleteAllControls();
+  int ControlCount() const { return mControlList.Count(); }
+  IControl* Control(int i) const { return mControlList.At(i); }
+
+  // ---- drawing calls (into the back buffer); all return true unless said otherwise
+  bool DrawSkinImage(const ISkinImage& image, const IBox& dest, int srcX, int srcY,
+                     const IDrawBlend* blend);
+  bool DrawSkinFrame(const ISkinImage& image, const IBox& dest, int frame, const IDrawBlend* blend);
+  bool FillArea(const IArgb& colour, const IBox& area, const IDrawBlend* blend);
+  bool FillDisc(const IArgb& colour, int x, int y, float radius, const IDrawBlend* blend,
+                bool antialias);
+  bool StrokeLine(const IArgb& colour, float x1, float y1, float x2, float y2,
+                  const IDrawBlend* blend, bool antialias);
+  // Draws (or, with measure, measures into area) a single line of text; false without a font.
+  bool DrawTextBox(IFontSpec* style, const char* text, IBox* area, bool measure);
+  bool OutlineArea(const IBox& area);
+  // The source offset of frame (1..frameCount) in a strip: x when side by side, else y.
+  static int FrameOffset(const ISkinImage& image, int frame);
+
+  // ---- painting and input (the window procedure's entries)
+  void RedrawRegion(const IBox& area);
+  // The union of the areas of the controls that need painting (all zero: none).
+  IBox ChangedArea();
+  void OnMouseDown(int x, int y, const IMouseState* state);
+  void OnMouseUp(int x, int y, const IMouseState* state);
+  void OnMouseDrag(int x, int y, const IMouseState* state);
+  void OnMouseDoubleClick(int x, int y, const IMouseState* state);
+  void OnMouseWheel(int x, int y, const IMouseState* state, int delta);
+  void OnMouseOver(int x, int y, const IMouseState* state);
+  void OnMouseOut();
+  // A mapped key: to the control holding the press, else the topmost visible, enabled control
+  // under the pointer (the backdrop counts as none), else the key catcher. False: not taken.
+  bool OnKeyDown(int x, int y, int key);
+  // Index of the topmost control that takes a press at (x, y), or -1.
+  int ControlAt(int x, int y, bool forKeys = false);
+
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  int Fps() const { return mFps; }
+  PIX_IBitmap* BackBuffer() const { return mBackBuffer; }
+  IFxBase* Plug() const { return mPlug; }
+  const IBox& PaintArea() const { return mPaintArea; }
+
+  SyncLock mGraphicsLock;
+  OwnedList<IControl> mControlList;
+  IFxBase* mPlug;  // not owned
+  IBox mPaintArea;
+  bool mPointerHidden = false;
+  int mHiddenPointerX = -1, mHiddenPointerY = -1;
+  PIX_IBitmap* mBackBuffer = nullptr;      // owned: a DIB section in the Windows builds
+  PIX_MemBitmap* mScratchBitmap = nullptr;  // owned
+  int mWidth, mHeight;
+  int mFps;
+  int mMouseCapture = -1;
+  int mMouseOver = -1;
+  int mMouseX = 0, mMouseY = 0;
+  bool mTrackPointer = false;
+  bool mStrict = true;
+  bool mTooltipsEnabled = false;
+  bool mShowBounds = false;
+  IControl* mKeyCatcher = nullptr;  // owned
 };
+
+// The platform's back-buffer bitmap: a DIB section in the Windows builds, heap memory elsewhere.
+PIX_IBitmap* CreateBackBufferBitmap(int width, int height);

@@ -28,7 +28,8 @@ struct RouteCall {
 // Editor graphics object that only records what the plug-in base asks of it.
 class FakeGraphics : public IGraphics {
  public:
-  explicit FakeGraphics(bool* deletedFlag = nullptr) : mDeletedFlag(deletedFlag) {}
+  explicit FakeGraphics(bool* deletedFlag = nullptr)
+      : IGraphics(nullptr, 0, 0, 25), mDeletedFlag(deletedFlag) {}
   ~FakeGraphics() override {
     if (mDeletedFlag) *mDeletedFlag = true;
   }

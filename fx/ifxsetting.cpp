@@ -1,5 +1,7 @@
 #include "fx/ifxsetting.h"
 
+#include "fx/numbertext.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -103,7 +105,7 @@ void IFxSetting::FormatValue(double value, bool isNormalized, char* out, int out
   }
   if (mFlipSign) value = -value;
   if (mDecimals > 0) {
-    std::snprintf(out, static_cast<size_t>(outSize), "%.*f", mDecimals, value);
+    FormatFixed(out, static_cast<size_t>(outSize), mDecimals, value);
   } else {
     std::snprintf(out, static_cast<size_t>(outSize), "%d", TruncToInt(value));
   }

@@ -2,6 +2,8 @@
 // routing, the choice of value editor and the mouse and key entries of the window procedure.
 #include "fx/igraphics.h"
 
+#include "fx/numbertext.h"
+
 #include <cassert>
 #include <clocale>
 #include <cmath>
@@ -31,33 +33,13 @@ bool AreaMeets(const IBox& area, const IBox& rect) {
          area.mTop < rect.mBottom;
 }
 
-// Replaces the C locale's decimal separator (when it is not '.') by '.', so that number texts read
-// the same whatever LC_NUMERIC the host process runs under. The separator may be several bytes.
-void NormaliseDecimalPoint(char* text) {
-  const struct lconv* conv = std::localeconv();
-  const char* dp = conv ? conv->decimal_point : nullptr;
-  if (dp && dp[0] && std::strcmp(dp, ".") != 0) {
-    char* at = std::strstr(text, dp);
-    if (at) {
-      const size_t dpLen = std::strlen(dp);
-      *at = '.';
-      std::memmove(at + 1, at + dpLen, std::strlen(at + dpLen) + 1);
-    }
-  }
-  // Fallback for a locale whose separator we could not read: "%f" never writes a grouping comma.
-  for (char* p = text; *p; ++p) {
-    if (*p == ',') *p = '.';
-  }
-}
-
 // The text a value editor starts with: "%.*f" with decimals when that is not 0, else "%d" of the
 // value truncated to an integer (limited to the int range; NaN gives 0). Always NUL-terminated.
 void FormatEditorNumber(char* out, size_t outSize, double value, int decimals) {
   if (!out || outSize == 0) return;
   if (decimals != 0) {
     if (decimals > 32) decimals = 32;  // more digits than a double carries serve no one
-    std::snprintf(out, outSize, "%.*f", decimals, value);
-    NormaliseDecimalPoint(out);
+    FormatFixed(out, outSize, decimals, value);
   } else {
     int n = 0;
     if (value >= 2147483647.0) {

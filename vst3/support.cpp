@@ -1,5 +1,7 @@
 #include "vst3/support.h"
 
+#include "fx/numbertext.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -132,7 +134,7 @@ void Parameter::toString(ParamValue normalized, String128 text) const {
   if (mInfo.stepCount == 1) {
     std::snprintf(buf, sizeof buf, "%s", normalized > 0.5 ? "On" : "Off");
   } else {
-    std::snprintf(buf, sizeof buf, "%.*f", mPrecision, normalized);
+    FormatFixed(buf, sizeof buf, mPrecision, normalized);
   }
   str8ToStr16(text, buf, 128);
 }
@@ -142,11 +144,7 @@ static bool ParseNumber(const TChar* text, double* out) {
   if (!text) return false;
   char8 buf[128];
   str16ToStr8(buf, text, sizeof buf);
-  char* end = nullptr;
-  const double v = std::strtod(buf, &end);
-  if (end == buf || !std::isfinite(v)) return false;
-  *out = v;
-  return true;
+  return ParseDecimal(buf, out);
 }
 
 bool Parameter::fromString(const TChar* text, ParamValue& normalized) const {
@@ -184,7 +182,7 @@ void RangeParameter::toString(ParamValue normalized, String128 text) const {
   if (mInfo.stepCount > 1) {
     std::snprintf(buf, sizeof buf, "%d", static_cast<int>(toPlain(normalized)));
   } else {
-    std::snprintf(buf, sizeof buf, "%.*f", mPrecision, toPlain(normalized));
+    FormatFixed(buf, sizeof buf, mPrecision, toPlain(normalized));
   }
   str8ToStr16(text, buf, 128);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fx/formats/ifxvst3view.h"
+#include "fx/numbertext.h"
 #include "fx/igraphics.h"
 
 using namespace Steinberg;
@@ -37,9 +38,8 @@ class SettingParameter : public RangeParameter {
     if (!text) return false;
     char buf[128];
     str16ToStr8(buf, text, sizeof buf);
-    char* end = nullptr;
-    double v = std::strtod(buf, &end);
-    if (end == buf || !std::isfinite(v)) return false;
+    double v;
+    if (!ParseDecimal(buf, &v)) return false;
     if (mSetting->FlipSign()) v = -v;
     normalized = mSetting->Normalize(v);
     return true;

@@ -2,6 +2,8 @@
 // path. The system half (GDI rendering, the native path) is in pixfontsys.h.
 #include "raster/pixfont.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <cstring>
 
@@ -143,26 +145,12 @@ PIX_CachedFont::~PIX_CachedFont() {
   }
 }
 
-uint32_t PIX_CachedFont::SetGlyphColour(uint32_t colour) {
-  const uint32_t old = mGlyphColour;
-  mGlyphColour = colour;
-  return old;
-}
+uint32_t PIX_CachedFont::SetGlyphColour(uint32_t colour) { return std::exchange(mGlyphColour, colour); }
 uint32_t PIX_CachedFont::SetBackgroundColour(uint32_t colour) {
-  const uint32_t old = mBackgroundColour;
-  mBackgroundColour = colour;
-  return old;
+  return std::exchange(mBackgroundColour, colour);
 }
-uint32_t PIX_CachedFont::SetAccentColour(uint32_t colour) {
-  const uint32_t old = mAccentColour;
-  mAccentColour = colour;
-  return old;
-}
-int PIX_CachedFont::SetBackgroundMode(int mode) {
-  const int old = mBackgroundMode;
-  mBackgroundMode = mode;
-  return old;
-}
+uint32_t PIX_CachedFont::SetAccentColour(uint32_t colour) { return std::exchange(mAccentColour, colour); }
+int PIX_CachedFont::SetBackgroundMode(int mode) { return std::exchange(mBackgroundMode, mode); }
 void PIX_CachedFont::SetBlending(int mode, float weight) {
   SyncLockScope hold(PIX_FontLock());  // drawing keeps a temporary weight in the font
   mBlendMode = mode;

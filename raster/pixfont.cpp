@@ -2,10 +2,9 @@
 // path. The system half (GDI rendering, the native path) is in pixfontsys.h.
 #include "raster/pixfont.h"
 
-#include <utility>
-
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "fx/synclock.h"
 #include "raster/pixcombine.h"

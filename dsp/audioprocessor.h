@@ -31,8 +31,8 @@ class ScratchArray {
 
 class AudioProcessor {
  public:
-  // Highest host rate accepted (times the largest factor it still fits 32-bit products).
-  static constexpr int kMaxSampleRate = 1536000;
+  // Highest host rate accepted: 10 MHz (times any factor up to 4 it still fits 32-bit products).
+  static constexpr int kMaxSampleRate = 10000000;
 
   AudioProcessor();
   virtual ~AudioProcessor() {}

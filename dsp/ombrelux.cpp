@@ -44,9 +44,14 @@ void Ombrelux::ReportBand(double result) {
 
 void Ombrelux::ProcessFrames(double* buffer, int frames) {
   if (frames < 0) frames = 0;
-  double* left = mLeftArray.Get();
-  double* right = mRightArray.Get();
-  if (!left || !right || !mEnvelopeArray.Get() || !mEnvelopeLogArray.Get()) return;  // ProcessInterleaved reserves them first
+  // ProcessInterleaved has reserved the arrays already; a direct call gets them here.
+  const size_t n = static_cast<size_t>(frames);
+  double* left = mLeftArray.Reserve(n);
+  double* right = mRightArray.Reserve(n);
+  if (!left || !right || !mEnvelopeArray.Reserve(n) || !mEnvelopeLogArray.Reserve(n)) {
+    mGainChangeDb = 0.0;
+    return;
+  }
 
   if (!mCurveMode && mSaturation != 0.0) {
     // tanh(drive x) / drive on every sample, the tanh taken over the whole block at once.
@@ -78,6 +83,9 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
   mMidComp.mEnvelope = mExternalEnvelope;
   mMidComp.ApplyGain(left, right, frames);
   ReportBand(mMidComp.mResult);
+  // The shared logarithms belong to this block only.
+  mTopComp.mEnvelopeLogs = nullptr;
+  mBtmComp.mEnvelopeLogs = nullptr;
 
   InterleaveStereo(frames, buffer, left, right);
 }

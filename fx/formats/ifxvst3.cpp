@@ -115,12 +115,12 @@ tresult PLUGIN_API IFxVST3::initialize(FUnknown* context) {
   if (host) {
     String128 name;
     name[0] = 0;
-    if (host->getName(name) == kResultOk) {
-      name[127] = 0;
-      char narrow[128];
-      str16ToStr8(narrow, name, sizeof narrow);
-      SetHost(narrow, 0);
-    }
+    // A host whose getName fails leaves the text empty: it is then identified as unrecognised.
+    if (host->getName(name) != kResultOk) name[0] = 0;
+    name[127] = 0;
+    char narrow[128];
+    str16ToStr8(narrow, name, sizeof narrow);
+    SetHost(narrow, 0);
   }
   if (result == kResultOk) MakeBusesAndParameters();
   HostKnown();
@@ -312,8 +312,10 @@ void IFxVST3::ApplyParameterChanges(IParameterChanges* changes) {
     if (id == kBypassId) {
       SetBypassed(value > 0.5);
     } else if (id == kPresetId) {
-      if (std::isfinite(value) && value >= 0.0 && value <= 1.0) {
-        LoadPreset(static_cast<int>(value * PresetCount()));
+      // The integer part of value x preset count; LoadPreset refuses indexes out of range.
+      const double index = value * PresetCount();
+      if (std::isfinite(index) && index > -2147483648.0 && index < 2147483648.0) {
+        LoadPreset(static_cast<int>(index));
       }
     } else if (id < static_cast<ParamID>(ParamCount())) {
       const int idx = static_cast<int>(id);

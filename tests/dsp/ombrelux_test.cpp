@@ -416,3 +416,35 @@ INSTANTIATE_TEST_SUITE_P(Factors, Robustness, testing::Values(1, 2, 4),
                          });
 
 }  // namespace
+
+namespace {
+
+// The processing step can also be run on its own (curve-style use): it takes its working arrays
+// itself, however large the block, and a later band call outside the engine does not see the
+// engine's shared logarithms.
+TEST(OmbreluxDirectStep, ProcessFramesCalledDirectlyGetsItsOwnArrays) {
+  Ombrelux e;
+  e.mTopComp.mThreshold = 0.1;  // -20 dB
+  e.mTopComp.mRatio = 4.0;
+  std::vector<double> frames(2 * 3000, 1.0);  // 0 dB on both channels, larger than any reservation
+  e.mTracker.mLeft.mAttackCoef = e.mTracker.mRight.mAttackCoef = 0.0;  // envelope follows at once
+  e.ProcessFrames(frames.data(), 3000);
+  // 0 dB against -20 dB at ratio 4: -15 dB, limited to -12 dB (0.2511886431509649).
+  EXPECT_NEAR(frames[0], 0.2511886431509649, 1e-12);
+  EXPECT_NEAR(frames[2 * 2999 + 1], 0.2511886431509649, 1e-12);
+  EXPECT_NEAR(e.mGainChangeDb, -12.0, 1e-9);
+  EXPECT_EQ(e.mTopComp.mEnvelopeLogs, nullptr);
+  EXPECT_EQ(e.mBtmComp.mEnvelopeLogs, nullptr);
+}
+
+TEST(OmbreluxDirectStep, HostRatesUpToTenMegahertzAreTaken) {
+  Ombrelux e;
+  EXPECT_TRUE(e.ChangeSampleRate(2000000));
+  e.SetOversampling(1);
+  EXPECT_EQ(e.SampleRate(), 2000000);
+  EXPECT_EQ(e.mTracker.mLeft.mRate, 2000000);
+  EXPECT_TRUE(e.ChangeSampleRate(10000000));
+  EXPECT_FALSE(e.ChangeSampleRate(10000001));
+}
+
+}  // namespace

@@ -14,15 +14,7 @@
 
 namespace {
 
-using pixpaint::AddOp;
-using pixpaint::AverageOp;
-using pixpaint::DodgeOp;
-using pixpaint::HsvAdjustOp;
-using pixpaint::MixOp;
-using pixpaint::MultiplyOp;
-using pixpaint::SoftLightOp;
-using pixpaint::Source;
-using pixpaint::StoreOp;
+using pixpaint::WithModeOp;
 
 // Rows as stored (the bottom-up flip is done on the centre beforehand); the clip rectangle is the
 // whole bitmap, (0, 0, width, height).
@@ -265,40 +257,10 @@ void WalkDisc(const DiscJob& j, const Op& op) {
   }
 }
 
-// Chooses the pixel operation once per disc.
+// Chooses the pixel operation once per disc; the plain store and average serve only discs
+// without antialiasing.
 void FillDiscDispatch(const DiscJob& j, uint32_t colour, int modeLow) {
-  const Source c(colour);
-  switch (modeLow) {
-    case kRasterCopy:
-      if (j.W < 0) return;
-      if (j.antialias) {
-        WalkDisc(j, MixOp{c});
-      } else if (j.W == 256) {
-        WalkDisc(j, StoreOp{colour});
-      } else if (j.W == 128) {
-        WalkDisc(j, AverageOp{colour});
-      } else {
-        WalkDisc(j, MixOp{c});
-      }
-      return;
-    case kRasterAdd:
-      WalkDisc(j, AddOp{c});
-      return;
-    case kRasterDodge:
-      WalkDisc(j, DodgeOp{c});
-      return;
-    case kRasterMultiply:
-      WalkDisc(j, MultiplyOp{c});
-      return;
-    case kRasterSoftLight:
-      WalkDisc(j, SoftLightOp{c});
-      return;
-    case kRasterHsvAdjust:
-      WalkDisc(j, HsvAdjustOp{c});
-      return;
-    default:
-      return;
-  }
+  WithModeOp(modeLow, j.W, !j.antialias, colour, [&j](const auto& op) { WalkDisc(j, op); });
 }
 
 // Below this magnitude the centre and the radius truncate to 32-bit values and the walks run in

@@ -10,12 +10,7 @@
 
 namespace {
 
-using pixpaint::AverageOp;
-using pixpaint::CombinerOp;
-using pixpaint::MixOp;
-using pixpaint::MultiplyOp;
-using pixpaint::Source;
-using pixpaint::StoreOp;
+using pixpaint::WithModeOp;
 
 // ---------------------------------------------------------------- clipping
 
@@ -121,43 +116,6 @@ bool WithMaskOp(float weight, uint32_t colour, Fn&& fn) {
     return false;
   }
   return true;
-}
-
-// Calls fn(op) with the operation of mode low byte `lo` at the weight W (W != 0). Mode 0 draws
-// nothing for W below 0, and uses the plain store and average at W = 256 and 128 only when `plain`.
-// Modes 1, 2, 4 and 5 share one operation over their combiner. Low bytes above 5 draw nothing.
-template <class Fn>
-void WithModeOp(int lo, int W, bool plain, uint32_t colour, Fn&& fn) {
-  const Source c(colour);
-  switch (lo) {
-    case kRasterCopy:
-      if (W < 0) return;
-      if (plain && W == 256) {
-        fn(StoreOp{colour});
-      } else if (plain && W == 128) {
-        fn(AverageOp{colour});
-      } else {
-        fn(MixOp{c});
-      }
-      return;
-    case kRasterAdd:
-      fn(CombinerOp{CombineAdd, c});
-      return;
-    case kRasterDodge:
-      fn(CombinerOp{CombineDodge, c});
-      return;
-    case kRasterMultiply:
-      fn(MultiplyOp{c});
-      return;
-    case kRasterSoftLight:
-      fn(CombinerOp{CombineSoftLight, c});
-      return;
-    case kRasterHsvAdjust:
-      fn(CombinerOp{CombineHsvAdjust, c});
-      return;
-    default:
-      return;
-  }
 }
 
 // ---------------------------------------------------------------- runs

@@ -77,12 +77,41 @@ struct HsvAdjustOp {
   void operator()(uint32_t* p, int w) const { CombineHsvAdjust(p, c.r, c.g, c.b, c.a, w); }
 };
 
-// One of the shared combiners chosen at run time (one routine serves several modes).
-using CombinerFn = void (*)(uint32_t*, int, int, int, int, int);
-struct CombinerOp {
-  CombinerFn fn;
-  Source c;
-  void operator()(uint32_t* p, int w) const { fn(p, c.r, c.g, c.b, c.a, w); }
-};
+// Calls fn(op) with the operation of mode low byte `lo` at the weight W (W != 0), so that the caller's
+// pixel loops are instantiated once per operation. Mode 0 draws nothing for W below 0, and uses the
+// plain store and average at W = 256 and 128 only when `plain`. Low bytes above 5 draw nothing.
+template <class Fn>
+void WithModeOp(int lo, int W, bool plain, uint32_t colour, Fn&& fn) {
+  const Source c(colour);
+  switch (lo) {
+    case kRasterCopy:
+      if (W < 0) return;
+      if (plain && W == 256) {
+        fn(StoreOp{colour});
+      } else if (plain && W == 128) {
+        fn(AverageOp{colour});
+      } else {
+        fn(MixOp{c});
+      }
+      return;
+    case kRasterAdd:
+      fn(AddOp{c});
+      return;
+    case kRasterDodge:
+      fn(DodgeOp{c});
+      return;
+    case kRasterMultiply:
+      fn(MultiplyOp{c});
+      return;
+    case kRasterSoftLight:
+      fn(SoftLightOp{c});
+      return;
+    case kRasterHsvAdjust:
+      fn(HsvAdjustOp{c});
+      return;
+    default:
+      return;
+  }
+}
 
 }  // namespace pixpaint

@@ -89,9 +89,7 @@ void IGraphics::CreateBackBuffers() {
 void IGraphics::SetEditorSize(int width, int height) {
   mWidth = width;
   mHeight = height;
-  mMouseCapture = -1;
-  mMouseX = -1;
-  mMouseY = -1;
+  ReleaseCapture();
   // The hover index points into the list that is about to be emptied.
   mMouseOver = -1;
   DeleteAllControls();
@@ -444,11 +442,15 @@ int IGraphics::ControlAt(int x, int y, bool forKeys) {
   return -1;
 }
 
-void IGraphics::OnMouseDown(int x, int y, const IMouseState* state) {
-  state = StateOrDefault(state);
+void IGraphics::ReleaseCapture() {
   mMouseCapture = -1;
   mMouseX = -1;
   mMouseY = -1;
+}
+
+void IGraphics::OnMouseDown(int x, int y, const IMouseState* state) {
+  state = StateOrDefault(state);
+  ReleaseCapture();
   const int i = ControlAt(x, y);
   if (i < 0) return;
   IControl* c = mControlList.At(i);
@@ -458,9 +460,7 @@ void IGraphics::OnMouseDown(int x, int y, const IMouseState* state) {
   const int param = c->mBoundParam;
   if (mPlug && mPlug->WrapperFormat() == kFormatVst3 && state->right && param >= 0) {
     // The host's own context menu for the parameter instead of a press.
-    mMouseCapture = -1;
-    mMouseX = -1;
-    mMouseY = -1;
+    ReleaseCapture();
     mPlug->ShowHostParamMenu(param, x, y);
     return;
   }
@@ -477,9 +477,7 @@ void IGraphics::OnMouseUp(int x, int y, const IMouseState* state) {
     const int i = ControlAt(x, y);
     if (i >= 0) c = mControlList.At(i);
   }
-  mMouseCapture = -1;
-  mMouseX = -1;
-  mMouseY = -1;
+  ReleaseCapture();
   if (!c) return;
   c->MouseReleased(x, y, state);
   if (mPlug && c->mBoundParam >= 0) mPlug->EndInformHostOfParamChange(c->mBoundParam);
@@ -499,9 +497,7 @@ void IGraphics::OnMouseDrag(int x, int y, const IMouseState* state) {
 
 void IGraphics::OnMouseDoubleClick(int x, int y, const IMouseState* state) {
   state = StateOrDefault(state);
-  mMouseCapture = -1;
-  mMouseX = -1;
-  mMouseY = -1;
+  ReleaseCapture();
   const int i = ControlAt(x, y);
   if (i < 0) return;
   IControl* c = mControlList.At(i);

@@ -95,6 +95,9 @@ class IGraphics {
   // Index of the topmost control that takes a press at (x, y), or -1.
   int ControlAt(int x, int y, bool forKeys = false);
 
+  // No control holds the press any more; the last pointer position is forgotten.
+  void ReleaseCapture();
+
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   int Fps() const { return mFps; }

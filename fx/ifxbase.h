@@ -136,6 +136,8 @@ class IFxBase {
   void SetBypassed(bool bypassed) { mBypassed = bypassed; }
   int CurrentPreset() const { return mCurrentPreset; }
   double SampleRate() const { return mSampleRateHz; }
+  // Host sample rates the framework takes: finite, 1 Hz to 10 MHz.
+  static bool ValidSampleRate(double hz) { return hz >= 1.0 && hz <= 1.0e7; }
   void SetSampleRate(double hz) { mSampleRateHz = hz; }
   int BlockFrames() const { return mBlockFrames; }
   int LatencySamples() const { return mLatencySamples; }

@@ -31,8 +31,6 @@ void QuibelOmbrelux::DefineParameters() {
   GetParam(kSaturation)->InitContinuous("Saturation", 20.0, 0.0, 100.0, 1.0, "%", "", 1.0);
 }
 
-bool QuibelOmbrelux::ValidSampleRate(double hz) { return std::isfinite(hz) && hz >= 1.0 && hz <= 1.0e7; }
-
 int QuibelOmbrelux::OversamplingFor(double hz) {
   if (hz < 88100.0) return 4;
   if (hz < 192000.0) return 2;

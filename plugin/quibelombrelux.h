@@ -33,8 +33,6 @@ class QuibelOmbrelux : public IFxBinding {
 
   // Oversampling factor for a host rate: 4 below 88100 Hz, 2 below 192000 Hz, else 1.
   static int OversamplingFor(double sampleRateHz);
-  // Host rates the engines accept: finite, 1 Hz to 10 MHz.
-  static bool ValidSampleRate(double sampleRateHz);
 
   const Ombrelux& Engine() const { return mEngine; }
   const Ombrelux& CurveEngine() const { return mCurveEngine; }

@@ -51,7 +51,6 @@ class SettingParameter : public RangeParameter {
 
 void Widen(String128 dst, const char* src) { str8ToStr16(dst, src, 128); }
 
-bool ValidHostRate(double hz) { return std::isfinite(hz) && hz >= 1.0 && hz <= 1.0e7; }
 }  // namespace
 
 IFxVST3::IFxVST3(const IFxCreateArgs&, int paramCount, const char* channelIOText, int presetCount,
@@ -284,7 +283,7 @@ tresult PLUGIN_API IFxVST3::setupProcessing(ProcessSetup& setup) {
     return kResultFalse;
   }
   // The bypass stays as it is: a state restored before set-up keeps its bypass flag.
-  if (ValidHostRate(setup.sampleRate)) SetSampleRate(setup.sampleRate);
+  if (ValidSampleRate(setup.sampleRate)) SetSampleRate(setup.sampleRate);
   ChangeBlockSize(setup.maxSamplesPerBlock > 0 ? setup.maxSamplesPerBlock : 0);
   ResetAudio();
   processSetup = setup;

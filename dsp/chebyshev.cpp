@@ -243,25 +243,63 @@ void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
 
 #if defined(__SSE2__)
 namespace {
-// The packed road for a cascade of N stages. Each stage runs over the whole block as if alone
-// (stage 0 first); computing the stages frame by frame gives the same numbers and lets their
-// recursions overlap in the processor.
+// One packed stage on both lanes: x' = x + 1e-18; w = a1 w1 + a2 w2 + x' + 1e-25; the output
+// y = b2 w2 + b1 w1 + b0 w; the history shifts. The sum for w is grouped so that the recursion's
+// own path (from w[n-1] to w[n]) is one multiplication and one addition: the other terms are ready
+// before w[n-1] is.
+inline __m128d PackedStage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
+  x = _mm_add_pd(x, _mm_set1_pd(kInputOffset));
+  const __m128d rest = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[1], w2), x), _mm_set1_pd(kStageOffset));
+  const __m128d w = _mm_add_pd(_mm_mul_pd(c[0], w1), rest);
+  const __m128d y =
+      _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[4], w2), _mm_mul_pd(c[3], w1)), _mm_mul_pd(c[2], w));
+  w2 = w1;
+  w1 = w;
+  return y;
+}
+
+// Frames on fixed coefficients: the history lives in local registers for the whole run (for a
+// known stage count the stage loop unrolls), so the recursions never wait on memory.
+template <int N>
+void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames,
+                  double* p) {
+  constexpr int kMax = N > 0 ? N : 8;
+  if (N > 0) n = N;
+  __m128d h1[kMax], h2[kMax];
+  for (int i = 0; i < n; ++i) {
+    h1[i] = w1[i];
+    h2[i] = w2[i];
+  }
+  for (int64_t f = 0; f < frames; ++f, p += 2) {
+    __m128d x = _mm_loadu_pd(p);
+#pragma GCC unroll 8
+    for (int i = 0; i < n; ++i) x = PackedStage(x, c[i], h1[i], h2[i]);
+    _mm_storeu_pd(p, x);
+  }
+  for (int i = 0; i < n; ++i) {
+    w1[i] = h1[i];
+    w2[i] = h2[i];
+  }
+}
+
+// The packed road for a cascade of N stages (N = 0: n stages, at most 8). The running
+// coefficients move linearly to the target set over the block; once every stage's ramp has
+// stopped, the remaining frames run on fixed coefficients.
 template <int N>
 void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples) {
   if (N > 0) n = N;
   constexpr int kMax = N > 0 ? N : 8;
   const double inv = 1.0 / static_cast<double>(frames);
-  const __m128d inOffset = _mm_set1_pd(kInputOffset);
-  const __m128d stageOffset = _mm_set1_pd(kStageOffset);
   double ra[kMax][5], d[kMax][5], ta1[kMax];
   bool ramping[kMax];
+  int stillRamping = 0;
   __m128d w1[kMax], w2[kMax], c[kMax][5];
   for (int i = 0; i < n; ++i) {
     const CascadeStage& s = st[i];
     const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
     const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
-    // The running coefficients move linearly to the target set over this block. Once the steps
-    // are too small to change them the ramp stands still, and the frames need not step it.
+    // Once the steps are too small to change the running values the ramp stands still, and the
+    // frames need not step it.
     bool moves = false;
     for (int k = 0; k < 5; ++k) {
       ra[i][k] = running[k];
@@ -271,11 +309,14 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     }
     ta1[i] = s.a1;
     ramping[i] = moves && ra[i][0] != ta1[i];
+    if (ramping[i]) ++stillRamping;
     w1[i] = _mm_loadu_pd(state[i].w1);
     w2[i] = _mm_loadu_pd(state[i].w2);
   }
   double* p = samples;
-  for (int64_t f = 0; f < frames; ++f, p += 2) {
+  int64_t f = 0;
+  // A stage steps its coefficients before each frame until its a1 has reached the target.
+  for (; f < frames && stillRamping > 0; ++f, p += 2) {
     __m128d x = _mm_loadu_pd(p);
     for (int i = 0; i < n; ++i) {
       if (ramping[i]) {
@@ -286,19 +327,14 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
           }
         } else {
           ramping[i] = false;
+          --stillRamping;
         }
       }
-      x = _mm_add_pd(x, inOffset);
-      const __m128d w = _mm_add_pd(
-          _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[i][0], w1[i]), _mm_mul_pd(c[i][1], w2[i])), x),
-          stageOffset);
-      x = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[i][4], w2[i]), _mm_mul_pd(c[i][3], w1[i])),
-                     _mm_mul_pd(c[i][2], w));
-      w2[i] = w1[i];
-      w1[i] = w;
+      x = PackedStage(x, c[i], w1[i], w2[i]);
     }
     _mm_storeu_pd(p, x);
   }
+  SteadyFrames<N>(c, w1, w2, n, frames - f, p);
   for (int i = 0; i < n; ++i) {
     CascadeStage& s = st[i];
     s.runA1 = ra[i][0];

@@ -20,14 +20,6 @@ struct Knee {
 
 BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kLimitNepers)) {}
 
-// The bands work through a block in chunks: one pass computes each frame's exponent, the
-// logarithms and exponentials of a chunk are taken together (Dsp::LogArray, Dsp::ExpArray), and a
-// last pass limits and applies the gains.
-namespace {
-constexpr int kChunk = 64;
-
-}  // namespace
-
 void NaturalLogs(const double* env, double* levels, int n) {
   // Frames below the gate never read their level: they take ln 1 = 0 instead of ln 0, which would
   // send every frame of a silent block down the slow path of the logarithm.
@@ -35,129 +27,108 @@ void NaturalLogs(const double* env, double* levels, int n) {
   Dsp::LogArray(levels, levels, n);
 }
 
-// Whether any frame of a chunk reaches the gate (a NaN counts): a chunk that does not leaves the
-// signal as it is.
-static bool AnyAboveGate(const double* env, int n) {
+bool AnyAboveGate(const double* env, int n) {
   for (int i = 0; i < n; ++i) {
     if (!(env[i] < Dsp::kGateLevel)) return true;
   }
   return false;
 }
 
-// ln |env| of the chunk from base on: the owner's values when it gave them, else computed into space.
-static const double* ChunkLogs(const BasicComp& band, int base, int n, double* space) {
-  if (band.mEnvelopeLogs) return band.mEnvelopeLogs + base;
-  NaturalLogs(band.mEnvelope + base, space, n);
-  return space;
-}
+// The curves below are written as selections between values computed for every frame (rather than
+// branches), so that the compiler can run them two frames per register. A NaN envelope gives a
+// NaN exponent, as the branches would.
 
-void TopComp::ApplyGain(double* left, double* right, int frames) {
-  mResult = 1.0;
+void TopComp::GainExponents(const double* env, const double* logs, double* x, int n) const {
   const double t = Db(mThreshold);
   const Knee knee(t, 0.5);
   const double q = 1.0 - 1.0 / mRatio;
-  const double maxGain = mMaxGain, minGain = mMinGain;
-  double x[kChunk], space[kChunk];
-  for (int base = 0; base < frames; base += kChunk) {
-    const int n = frames - base < kChunk ? frames - base : kChunk;
-    const double* env = mEnvelope + base;
-    if (!AnyAboveGate(env, n)) continue;
-    const double* logs = ChunkLogs(*this, base, n, space);
-    for (int i = 0; i < n; ++i) {
-      x[i] = 0.0;  // gain exactly 1: gated, or no cut
-      if (env[i] < Dsp::kGateLevel) continue;
-      const double level = logs[i] * Dsp::kDbPerNeper;
-      double h;
-      if (knee.Holds(level)) {
-        h = ((level - knee.lo) / knee.k) * 0.5 * q * (knee.lo - level);
-      } else {
-        h = (t - level) * q;
-        if (h >= 0.0) continue;
-      }
-      x[i] = h * Dsp::kNeperPerDb;
-    }
-    Dsp::ExpArray(x, x, n);
-    for (int i = 0; i < n; ++i) {
-      double gain = x[i];
-      if (gain > maxGain) gain = maxGain;
-      if (gain < minGain) gain = minGain;
-      left[base + i] *= gain;
-      right[base + i] *= gain;
-      if (gain < mResult) mResult = gain;
-    }
+  const double bendScale = 0.5 * q / knee.k;
+  for (int i = 0; i < n; ++i) {
+    const double level = logs[i] * Dsp::kDbPerNeper;
+    const double line = (t - level) * q;
+    const double bend = ((level - knee.lo) * bendScale) * (knee.lo - level);
+    const double h = knee.Holds(level) ? bend : (line >= 0.0 ? 0.0 : line);  // no cut: gain 1
+    x[i] = env[i] < Dsp::kGateLevel ? 0.0 : h * Dsp::kNeperPerDb;
   }
 }
 
-void BtmComp::ApplyGain(double* left, double* right, int frames) {
-  mResult = 1.0;
+void BtmComp::GainExponents(const double* env, const double* logs, double* x, int n) const {
   const double t = Db(mThreshold);
   const Knee knee(t, 0.2);
   const double q = 1.0 - 1.0 / mRatio;
-  double x[kChunk], space[kChunk];
-  for (int base = 0; base < frames; base += kChunk) {
-    const int n = frames - base < kChunk ? frames - base : kChunk;
-    const double* env = mEnvelope + base;
-    if (!AnyAboveGate(env, n)) continue;
-    const double* logs = ChunkLogs(*this, base, n, space);
-    for (int i = 0; i < n; ++i) {
-      x[i] = 0.0;  // gain exactly 1: gated, or no boost
-      if (env[i] < Dsp::kGateLevel) continue;
-      const double level = logs[i] * Dsp::kDbPerNeper;
-      double h;
-      if (knee.Holds(level)) {
-        h = ((level - knee.hi) / knee.k) * 0.5 * q * -1.0 * (knee.hi - level);
-      } else {
-        h = (t - level) * q;
-        if (h <= 0.0) continue;
-      }
-      x[i] = h * Dsp::kNeperPerDb;
-    }
-    Dsp::ExpArray(x, x, n);
-    for (int i = 0; i < n; ++i) {
-      const double gain = x[i];
-      left[base + i] *= gain;
-      right[base + i] *= gain;
-      if (gain > mResult) mResult = gain;
-    }
+  const double bendScale = 0.5 * q / knee.k;
+  for (int i = 0; i < n; ++i) {
+    const double level = logs[i] * Dsp::kDbPerNeper;
+    const double line = (t - level) * q;
+    const double bend = ((knee.hi - level) * bendScale) * (knee.hi - level);
+    const double h = knee.Holds(level) ? bend : (line <= 0.0 ? 0.0 : line);  // no boost: gain 1
+    x[i] = env[i] < Dsp::kGateLevel ? 0.0 : h * Dsp::kNeperPerDb;
   }
 }
 
-void MidComp::ApplyGain(double* left, double* right, int frames) {
-  mResult = 0.0;
-  double boost = 1.0, cut = 1.0;
-  const double threshold = mThreshold;
-  const double root = std::sqrt(mRatio);
-  const double maxGain = mMaxGain, minGain = mMinGain;
-  double moved[kChunk], level[kChunk];  // exponents of lin(c2) and lin(c)
+void MidComp::GainExponents(const double* env, const double* logs, double* x, int n) const {
+  // A distance d (in nepers) from the threshold moves to d / sqrt(ratio): the exponent is
+  // d (1 / sqrt(ratio) - 1). Distances of -110 dB or more, and infinite ones, stay where they are.
+  const double lnThreshold = std::log(std::fabs(mThreshold));
+  const double move = 1.0 / std::sqrt(mRatio) - 1.0;
+  const double farBelow = -110.0 * Dsp::kNeperPerDb;
+  for (int i = 0; i < n; ++i) {
+    const double d = logs[i] - lnThreshold;
+    const double v = d <= farBelow ? 0.0 : d * move;
+    x[i] = (env[i] < Dsp::kGateLevel || d == INFINITY) ? 0.0 : v;
+  }
+}
+
+namespace {
+// The gains a band applied to a block: the smallest and the largest (1 when every frame was gated).
+struct GainRange {
+  double smallest = 1.0;
+  double largest = 1.0;
+};
+
+// Runs one band over a block on its own, a chunk at a time: the chunk's exponents, one array
+// exponential, then the gains, held within [lowest, highest], applied to both channels.
+GainRange ApplyBand(const BasicComp& band, double* left, double* right, int frames, double lowest,
+                    double highest) {
+  constexpr int kChunk = 64;
+  GainRange range;
+  double logs[kChunk], x[kChunk];
   for (int base = 0; base < frames; base += kChunk) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
-    const double* env = mEnvelope + base;
+    const double* env = band.mEnvelope + base;
     if (!AnyAboveGate(env, n)) continue;
+    NaturalLogs(env, logs, n);
+    band.GainExponents(env, logs, x, n);
+    Dsp::ExpArray(x, x, n);
     for (int i = 0; i < n; ++i) {
-      level[i] = env[i] < Dsp::kGateLevel ? 1.0 : std::fabs(env[i] / threshold);  // gated: unused
-    }
-    Dsp::LogArray(level, level, n);
-    for (int i = 0; i < n; ++i) {
-      const double c = level[i] * Dsp::kDbPerNeper;
-      if (env[i] < Dsp::kGateLevel || std::isinf(c)) {
-        moved[i] = level[i] = 0.0;  // gain exactly 1
-        continue;
-      }
-      const double c2 = c > -110.0 ? c / root : c;
-      moved[i] = c2 * Dsp::kNeperPerDb;
-      level[i] = c * Dsp::kNeperPerDb;
-    }
-    Dsp::ExpArray(moved, moved, n);
-    Dsp::ExpArray(level, level, n);
-    for (int i = 0; i < n; ++i) {
-      double gain = moved[i] / level[i];
-      if (gain > maxGain) gain = maxGain;
-      if (gain < minGain) gain = minGain;
+      double gain = x[i];
+      if (gain > highest) gain = highest;
+      if (gain < lowest) gain = lowest;
       left[base + i] *= gain;
       right[base + i] *= gain;
-      if (gain > 1.0 && gain > boost) boost = gain;
-      if (gain < 1.0 && gain < cut) cut = gain;
+      if (gain < range.smallest) range.smallest = gain;
+      if (gain > range.largest) range.largest = gain;
     }
   }
-  mResult = std::fabs(Db(boost)) > std::fabs(Db(cut)) ? boost : cut;
+  return range;
+}
+}  // namespace
+
+void TopComp::ApplyGain(double* left, double* right, int frames) {
+  mResult = ApplyBand(*this, left, right, frames, mMinGain, mMaxGain).smallest;
+}
+
+void BtmComp::ApplyGain(double* left, double* right, int frames) {
+  mResult = ApplyBand(*this, left, right, frames, -INFINITY, INFINITY).largest;
+}
+
+void MidComp::ApplyGain(double* left, double* right, int frames) {
+  const GainRange range = ApplyBand(*this, left, right, frames, mMinGain, mMaxGain);
+  mResult = ResultOf(range.largest, range.smallest);
+}
+
+double MidComp::ResultOf(double largest, double smallest) {
+  const double boost = largest > 1.0 ? largest : 1.0;
+  const double cut = smallest < 1.0 ? smallest : 1.0;
+  return std::fabs(Db(boost)) > std::fabs(Db(cut)) ? boost : cut;
 }

@@ -14,19 +14,24 @@ inline constexpr double kGateLevel = 0.00398107;
 // logs[i] := ln |env[i]| for the n frames at or above the gate level; 0 for the frames below it.
 void NaturalLogs(const double* env, double* logs, int n);
 
+// Whether any of the n envelope values reaches the gate level (a NaN counts). A stretch of frames
+// where none does leaves every band's gain at exactly 1.
+bool AnyAboveGate(const double* env, int n);
+
 class BasicComp {
  public:
   BasicComp();
   virtual ~BasicComp() {}
   // Multiplies left[i] and right[i] by the band's gain for envelope value i; updates mResult.
   virtual void ApplyGain(double* left, double* right, int frames) = 0;
+  // The band's static curve: x[i] := ln(gain) for envelope value env[i] before the band's limits,
+  // given logs[i] = ln |env[i]| as NaturalLogs gives it; exactly 0 where the gain is 1 (gated
+  // frames among them). Bands that read one envelope can add these and take one exponential.
+  virtual void GainExponents(const double* env, const double* logs, double* x, int n) const = 0;
 
   double mThreshold = 1.0;            // linear amplitude
   double mRatio = 1.0;
   const double* mEnvelope = nullptr;  // one value per frame, set before each call
-  // Optional: ln |mEnvelope[i]| (as NaturalLogs gives it) for every frame, when the owner has it
-  // already (the top and bottom bands read the same envelope); null: the band takes them itself.
-  const double* mEnvelopeLogs = nullptr;
   double mResult = 1.0;               // linear gain result of the last block
   double mMaxGain;                    // +12 dB
   double mMinGain;                    // -12 dB
@@ -37,12 +42,14 @@ class BasicComp {
 class TopComp : public BasicComp {
  public:
   void ApplyGain(double* left, double* right, int frames) override;
+  void GainExponents(const double* env, const double* logs, double* x, int n) const override;
 };
 
 // Upward below the threshold, with a soft knee; not limited. Block result: the largest gain.
 class BtmComp : public BasicComp {
  public:
   void ApplyGain(double* left, double* right, int frames) override;
+  void GainExponents(const double* env, const double* logs, double* x, int n) const override;
 };
 
 // Towards the threshold from both sides: c dB away becomes c / sqrt(ratio) dB away, within +-12 dB.
@@ -50,4 +57,7 @@ class BtmComp : public BasicComp {
 class MidComp : public BasicComp {
  public:
   void ApplyGain(double* left, double* right, int frames) override;
+  void GainExponents(const double* env, const double* logs, double* x, int n) const override;
+  // The block result from the largest and the smallest gain the block applied.
+  static double ResultOf(double largest, double smallest);
 };

@@ -8,6 +8,7 @@ namespace Dsp {
 namespace {
 CpuFeatures gFeatures;
 bool gPackedAllowed = true;
+bool gWideAllowed = true;
 
 struct Prober {
   Prober() { ProbeCpuFeatures(); }
@@ -27,6 +28,16 @@ void ProbeCpuFeatures() {
     f.ssse3 = (c >> 9) & 1;
     f.sse41 = (c >> 19) & 1;
     f.sse42 = (c >> 20) & 1;
+    // AVX needs the operating system to save the upper register halves: OSXSAVE set and XCR0
+    // holding both the SSE and the AVX state.
+    const bool osxsave = (c >> 27) & 1, avx = (c >> 28) & 1;
+    if (osxsave && avx && __get_cpuid_max(0, nullptr) >= 7) {
+      unsigned xcr0 = 0, xcr0High = 0;
+      __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
+      unsigned b7 = 0;
+      __cpuid_count(7, 0, a, b7, c, d);
+      f.avx2 = (xcr0 & 6) == 6 && ((b7 >> 5) & 1);
+    }
   }
 #endif
   gFeatures = f;
@@ -44,4 +55,16 @@ bool PackedRoadActive() {
 #endif
 }
 
+}  // namespace Dsp
+
+namespace Dsp {
+void AllowWideMath(bool allow) { gWideAllowed = allow; }
+
+bool WideMathActive() {
+#if defined(QO_VM_AVX2)
+  return gWideAllowed && gFeatures.avx2;
+#else
+  return false;
+#endif
+}
 }  // namespace Dsp

@@ -11,9 +11,11 @@ struct CpuFeatures {
   bool ssse3 = false;
   bool sse41 = false;
   bool sse42 = false;
+  bool avx2 = false;  // AVX2 present and its registers saved by the operating system
 };
 
-// Reads CPUID leaves 0 and 1 into the process-wide flags (all false when leaf 1 is missing).
+// Reads CPUID leaves 0, 1 and 7 (and the register state the operating system saves) into the
+// process-wide flags (all false when leaf 1 is missing).
 void ProbeCpuFeatures();
 const CpuFeatures& Features();
 
@@ -22,5 +24,11 @@ const CpuFeatures& Features();
 void AllowPackedRoad(bool allow);
 // True when two-channel filtering runs on packed doubles (SSE3 present and the road allowed).
 bool PackedRoadActive();
+
+// Test hook: false keeps the array maths (exp, log, tanh) on two-lane registers even where AVX2 is
+// available. Both give the same bits.
+void AllowWideMath(bool allow);
+// True when the array maths run on four-lane AVX2 registers (built in, present, allowed).
+bool WideMathActive();
 
 }  // namespace Dsp

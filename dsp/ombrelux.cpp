@@ -33,13 +33,63 @@ void Ombrelux::OnRateChanged() {
 
 bool Ombrelux::ReserveScratch(size_t highFrames) {
   return AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
-         mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames) &&
-         mEnvelopeLogArray.Reserve(highFrames);
+         mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames);
 }
 
 void Ombrelux::ReportBand(double result) {
   const double v = std::log(std::fabs(result)) * Dsp::kDbPerNeper;
   if (std::fabs(v) > std::fabs(mGainChangeDb)) mGainChangeDb = v;
+}
+
+namespace {
+// x within [lowest, highest]; a NaN stays NaN.
+inline double Within(double x, double lowest, double highest) {
+  if (x > highest) x = highest;
+  if (x < lowest) x = lowest;
+  return x;
+}
+}  // namespace
+
+// TopComp, BtmComp and MidComp in series act on one envelope, so a frame's three gains multiply to
+// exp(xTop + xBtm + xMid) of the bands' exponents (each held within its band's limits): one
+// logarithm and one exponential per frame serve all three. Each band's block result comes from the
+// extremes of its own exponents.
+void Ombrelux::ApplyBands(double* left, double* right, int frames) {
+  constexpr int kChunk = 64;
+  const double topLow = std::log(mTopComp.mMinGain), topHigh = std::log(mTopComp.mMaxGain);
+  const double midLow = std::log(mMidComp.mMinGain), midHigh = std::log(mMidComp.mMaxGain);
+  double topLowest = 0.0, btmHighest = 0.0, midLowest = 0.0, midHighest = 0.0;  // gain 1
+  double logs[kChunk], top[kChunk], btm[kChunk], mid[kChunk];
+  mTopComp.mEnvelope = mBtmComp.mEnvelope = mMidComp.mEnvelope = mExternalEnvelope;
+  // Curve mode without an envelope given: nothing to follow, every gain stays 1.
+  if (!mExternalEnvelope) frames = 0;
+  for (int base = 0; base < frames; base += kChunk) {
+    const int n = frames - base < kChunk ? frames - base : kChunk;
+    const double* env = mExternalEnvelope + base;
+    if (!AnyAboveGate(env, n)) continue;
+    NaturalLogs(env, logs, n);
+    mTopComp.GainExponents(env, logs, top, n);
+    mBtmComp.GainExponents(env, logs, btm, n);
+    mMidComp.GainExponents(env, logs, mid, n);
+    for (int i = 0; i < n; ++i) {
+      const double t = Within(top[i], topLow, topHigh);
+      const double m = Within(mid[i], midLow, midHigh);
+      const double b = btm[i];
+      if (t < topLowest) topLowest = t;
+      if (b > btmHighest) btmHighest = b;
+      if (m < midLowest) midLowest = m;
+      if (m > midHighest) midHighest = m;
+      top[i] = (t + b) + m;
+    }
+    Dsp::ExpArray(top, top, n);
+    for (int i = 0; i < n; ++i) {
+      left[base + i] *= top[i];
+      right[base + i] *= top[i];
+    }
+  }
+  mTopComp.mResult = std::exp(topLowest);
+  mBtmComp.mResult = std::exp(btmHighest);
+  mMidComp.mResult = MidComp::ResultOf(std::exp(midHighest), std::exp(midLowest));
 }
 
 void Ombrelux::ProcessFrames(double* buffer, int frames) {
@@ -48,7 +98,7 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
   const size_t n = static_cast<size_t>(frames);
   double* left = mLeftArray.Reserve(n);
   double* right = mRightArray.Reserve(n);
-  if (!left || !right || !mEnvelopeArray.Reserve(n) || !mEnvelopeLogArray.Reserve(n)) {
+  if (!left || !right || !mEnvelopeArray.Reserve(n)) {
     mGainChangeDb = 0.0;
     return;
   }
@@ -69,23 +119,10 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
     mTracker.Run(left, right, frames);
     mExternalEnvelope = mTracker.mBuffer;
   }
-  // The top and bottom bands share the logarithms of the envelope.
-  double* logs = mEnvelopeLogArray.Get();
-  NaturalLogs(mExternalEnvelope, logs, frames);
-  mTopComp.mEnvelopeLogs = logs;
-  mBtmComp.mEnvelopeLogs = logs;
-  mTopComp.mEnvelope = mExternalEnvelope;
-  mTopComp.ApplyGain(left, right, frames);
+  ApplyBands(left, right, frames);
   ReportBand(mTopComp.mResult);
-  mBtmComp.mEnvelope = mExternalEnvelope;
-  mBtmComp.ApplyGain(left, right, frames);
   ReportBand(mBtmComp.mResult);
-  mMidComp.mEnvelope = mExternalEnvelope;
-  mMidComp.ApplyGain(left, right, frames);
   ReportBand(mMidComp.mResult);
-  // The shared logarithms belong to this block only.
-  mTopComp.mEnvelopeLogs = nullptr;
-  mBtmComp.mEnvelopeLogs = nullptr;
 
   InterleaveStereo(frames, buffer, left, right);
 }

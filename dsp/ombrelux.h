@@ -49,9 +49,10 @@ class Ombrelux : public AudioProcessor {
 
  private:
   void ReportBand(double result);
+  // The three bands over the block, from mExternalEnvelope; sets each band's mResult.
+  void ApplyBands(double* left, double* right, int frames);
 
   ScratchArray mLeftArray;
   ScratchArray mRightArray;
   ScratchArray mEnvelopeArray;
-  ScratchArray mEnvelopeLogArray;
 };

@@ -1,0 +1,557 @@
+// Exp, log and tanh kernels over arrays, written once for any width of register: T names the
+// register type and its instructions (Sse2Ops below; a wider set lives in a file built for AVX2).
+// Every lane goes through the same operations in the same order whatever T and the grouping are,
+// so all widths give the same bits.
+//
+// The common path has no per-element branch: each register of inputs is checked with one compare
+// mask, and only a register holding an input outside the fast range (NaN, infinities,
+// overflow/underflow of exp, non-normal or non-positive arguments of log) goes back to the std::
+// function for those lanes.
+//
+// Accuracy without fused multiply-add comes from carrying the few operations that lose the most as
+// head + tail pairs:
+//  - a number can be cut to its leading 26 significant bits by masking the low 27 mantissa bits
+//    (Head26); the product of two such heads has at most 52 bits and is exact;
+//  - a + b with |a| >= |b| gives its rounding error exactly as b - ((a + b) - a);
+//  - x - y is exact when y lies within a factor 2 of x.
+// Every polynomial is a plain Taylor series (coefficients 1/k! and 1/(2k+1), rounded once by the
+// compiler), truncated where the next term falls below 2^-57 of the result.
+//
+// Everything here has internal linkage on purpose: the file is compiled once per instruction set,
+// and no copy built for a wider set may ever stand in for the plain one. Only for SSE2 builds.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+namespace Dsp {
+namespace {
+
+// Small helpers must be inlined into the loops for the constants to stay in registers.
+#if defined(__GNUC__)
+#define QO_VM_INLINE inline __attribute__((always_inline))
+#else
+#define QO_VM_INLINE inline
+#endif
+
+// ---------------------------------------------------------------- register sets
+
+// Two doubles per register (SSE2).
+struct Sse2Ops {
+  typedef __m128d D;
+  typedef __m128i I;
+  static constexpr int kLanes = 2;
+  static QO_VM_INLINE D Add(D a, D b) { return _mm_add_pd(a, b); }
+  static QO_VM_INLINE D Sub(D a, D b) { return _mm_sub_pd(a, b); }
+  static QO_VM_INLINE D Mul(D a, D b) { return _mm_mul_pd(a, b); }
+  static QO_VM_INLINE D Div(D a, D b) { return _mm_div_pd(a, b); }
+  static QO_VM_INLINE D And(D a, D b) { return _mm_and_pd(a, b); }
+  static QO_VM_INLINE D Or(D a, D b) { return _mm_or_pd(a, b); }
+  static QO_VM_INLINE D AndNot(D a, D b) { return _mm_andnot_pd(a, b); }
+  static QO_VM_INLINE D Min(D a, D b) { return _mm_min_pd(a, b); }
+  static QO_VM_INLINE D Less(D a, D b) { return _mm_cmplt_pd(a, b); }
+  static QO_VM_INLINE D LessEqual(D a, D b) { return _mm_cmple_pd(a, b); }
+  static QO_VM_INLINE D GreaterEqual(D a, D b) { return _mm_cmpge_pd(a, b); }
+  static QO_VM_INLINE D NotLessEqual(D a, D b) { return _mm_cmpnle_pd(a, b); }
+  static QO_VM_INLINE D Unordered(D a, D b) { return _mm_cmpunord_pd(a, b); }
+  static QO_VM_INLINE D Set(double c) { return _mm_set1_pd(c); }
+  static QO_VM_INLINE I SetI(long long c) { return _mm_set1_epi64x(c); }
+  static QO_VM_INLINE I AddI(I a, I b) { return _mm_add_epi64(a, b); }
+  static QO_VM_INLINE I SubI(I a, I b) { return _mm_sub_epi64(a, b); }
+  static QO_VM_INLINE I AndI(I a, I b) { return _mm_and_si128(a, b); }
+  static QO_VM_INLINE I OrI(I a, I b) { return _mm_or_si128(a, b); }
+  static QO_VM_INLINE I ShiftLeft52(I a) { return _mm_slli_epi64(a, 52); }
+  static QO_VM_INLINE I ShiftRight52(I a) { return _mm_srli_epi64(a, 52); }
+  static QO_VM_INLINE I Bits(D a) { return _mm_castpd_si128(a); }
+  static QO_VM_INLINE D FromBits(I a) { return _mm_castsi128_pd(a); }
+  static QO_VM_INLINE int Mask(D a) { return _mm_movemask_pd(a); }
+  static QO_VM_INLINE D Load(const double* p) { return _mm_loadu_pd(p); }
+  static QO_VM_INLINE void Store(double* p, D a) { _mm_storeu_pd(p, a); }
+};
+
+// ---------------------------------------------------------------- several registers at once
+//
+// The evaluations below are long chains of dependent operations, so one register at a time leaves
+// the floating-point units waiting on latencies. They are therefore written for N registers side
+// by side: F64<T, N> holds N registers, and every operation on it is the same instruction applied
+// to each register in turn. The instructions of the N chains come out interleaved, step by step,
+// and overlap in the pipeline. Each lane still goes through exactly the same operations in the
+// same order whatever N is, so results do not depend on N or on where an element sits in the
+// array.
+
+template <class T, int N>
+struct F64 {
+  typename T::D v[N];
+};
+template <class T, int N>
+struct I64 {
+  typename T::I v[N];
+};
+
+// r.v[j] = op(a.v[j]) or op(a.v[j], b.v[j]) for every j, written out register by register.
+template <class R, class Op, class A, std::size_t... J>
+QO_VM_INLINE R Each(Op op, const A& a, std::index_sequence<J...>) {
+  return R{{op(a.v[J])...}};
+}
+template <class R, class Op, class A, class B, std::size_t... J>
+QO_VM_INLINE R Each(Op op, const A& a, const B& b, std::index_sequence<J...>) {
+  return R{{op(a.v[J], b.v[J])...}};
+}
+template <int N>
+using Regs = std::make_index_sequence<N>;
+
+template <class R, class V, std::size_t... J>
+QO_VM_INLINE R Splat(V c, std::index_sequence<J...>) {
+  return R{{(static_cast<void>(J), c)...}};
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Set(double c) {
+  return Splat<F64<T, N>>(T::Set(c), Regs<N>());
+}
+template <class T, int N>
+QO_VM_INLINE I64<T, N> SetI(long long c) {
+  return Splat<I64<T, N>>(T::SetI(c), Regs<N>());
+}
+
+// One instruction of T over every register: a two-operand floating-point one (FLOAT2), a
+// one-operand one, or a two-operand integer one (INT2).
+#define QO_VM_FLOAT2(name, op)                                                              \
+  template <class T, int N>                                                                 \
+  QO_VM_INLINE F64<T, N> name(const F64<T, N>& a, const F64<T, N>& b) {                     \
+    typedef typename T::D D;                                                                \
+    return Each<F64<T, N>>([](D x, D y) { return T::op(x, y); }, a, b, Regs<N>());          \
+  }
+#define QO_VM_INT2(name, op)                                                                \
+  template <class T, int N>                                                                 \
+  QO_VM_INLINE I64<T, N> name(const I64<T, N>& a, const I64<T, N>& b) {                     \
+    typedef typename T::I I;                                                                \
+    return Each<I64<T, N>>([](I x, I y) { return T::op(x, y); }, a, b, Regs<N>());          \
+  }
+
+// Arithmetic; a double operand stands for every lane of every register.
+QO_VM_FLOAT2(operator+, Add)
+QO_VM_FLOAT2(operator-, Sub)
+QO_VM_FLOAT2(operator*, Mul)
+QO_VM_FLOAT2(operator/, Div)
+template <class T, int N>
+QO_VM_INLINE F64<T, N> operator+(double a, const F64<T, N>& b) {
+  return Set<T, N>(a) + b;
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> operator-(double a, const F64<T, N>& b) {
+  return Set<T, N>(a) - b;
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> operator*(double a, const F64<T, N>& b) {
+  return Set<T, N>(a) * b;
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> operator/(double a, const F64<T, N>& b) {
+  return Set<T, N>(a) / b;
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> operator-(const F64<T, N>& a, double b) {
+  return a - Set<T, N>(b);
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> operator*(const F64<T, N>& a, double b) {
+  return a * Set<T, N>(b);
+}
+
+// Bit operations and comparisons (a comparison gives all-ones lanes where it holds).
+QO_VM_FLOAT2(operator&, And)
+QO_VM_FLOAT2(operator|, Or)
+QO_VM_FLOAT2(AndNot, AndNot)  // ~a & b
+QO_VM_FLOAT2(MinOf, Min)
+QO_VM_FLOAT2(LessOf, Less)
+QO_VM_FLOAT2(LessEqualOf, LessEqual)
+QO_VM_FLOAT2(GreaterEqualOf, GreaterEqual)
+QO_VM_FLOAT2(NotLessEqualOf, NotLessEqual)  // also true where a is NaN
+QO_VM_FLOAT2(UnorderedOf, Unordered)
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Min(const F64<T, N>& a, double b) {
+  return MinOf(a, Set<T, N>(b));
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Less(const F64<T, N>& a, double b) {
+  return LessOf(a, Set<T, N>(b));
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> LessEqual(const F64<T, N>& a, double b) {
+  return LessEqualOf(a, Set<T, N>(b));
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> GreaterEqual(const F64<T, N>& a, double b) {
+  return GreaterEqualOf(a, Set<T, N>(b));
+}
+template <class T, int N>  // also true where a is NaN
+QO_VM_INLINE F64<T, N> NotLessEqual(const F64<T, N>& a, double b) {
+  return NotLessEqualOf(a, Set<T, N>(b));
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> IsNaN(const F64<T, N>& a) {
+  return UnorderedOf(a, a);
+}
+
+// 64-bit integer lanes, and moving between the two views of the same bits.
+QO_VM_INT2(operator+, AddI)
+QO_VM_INT2(operator-, SubI)
+QO_VM_INT2(operator&, AndI)
+QO_VM_INT2(operator|, OrI)
+#undef QO_VM_FLOAT2
+#undef QO_VM_INT2
+template <class T, int N>  // a << 52: the low bits move into the exponent field
+QO_VM_INLINE I64<T, N> ShiftToExponent(const I64<T, N>& a) {
+  return Each<I64<T, N>>([](typename T::I x) { return T::ShiftLeft52(x); }, a, Regs<N>());
+}
+template <class T, int N>  // a >> 52 (logical): the sign and exponent fields
+QO_VM_INLINE I64<T, N> ShiftFromExponent(const I64<T, N>& a) {
+  return Each<I64<T, N>>([](typename T::I x) { return T::ShiftRight52(x); }, a, Regs<N>());
+}
+template <class T, int N>
+QO_VM_INLINE I64<T, N> Bits(const F64<T, N>& a) {
+  return Each<I64<T, N>>([](typename T::D x) { return T::Bits(x); }, a, Regs<N>());
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> FromBits(const I64<T, N>& a) {
+  return Each<F64<T, N>>([](typename T::I x) { return T::FromBits(x); }, a, Regs<N>());
+}
+
+// Lanes of a comparison result as a bit mask: bit kLanes j + l for lane l of register j.
+template <class T, int N, std::size_t... J>
+QO_VM_INLINE int LaneMask(const F64<T, N>& a, std::index_sequence<J...>) {
+  return (0 | ... | (T::Mask(a.v[J]) << (T::kLanes * J)));
+}
+template <class T, int N>
+QO_VM_INLINE int LaneMask(const F64<T, N>& a) {
+  return LaneMask(a, Regs<N>());
+}
+
+// Unaligned loads and stores of N registers' worth of consecutive doubles.
+template <class T, int N, std::size_t... J>
+QO_VM_INLINE F64<T, N> Load(const double* p, std::index_sequence<J...>) {
+  return F64<T, N>{{T::Load(p + T::kLanes * J)...}};
+}
+template <class T, int N, std::size_t... J>
+QO_VM_INLINE void Store(double* p, const F64<T, N>& a, std::index_sequence<J...>) {
+  (T::Store(p + T::kLanes * J, a.v[J]), ...);
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Load(const double* p) {
+  return Load<T, N>(p, Regs<N>());
+}
+template <class T, int N>
+QO_VM_INLINE void Store(double* p, const F64<T, N>& a) {
+  Store(p, a, Regs<N>());
+}
+
+// ---------------------------------------------------------------- shared pieces
+
+// 1/k! for k = 0..15, each correctly rounded (k! is exact in a double up to 18!).
+struct InvFactorialTable {
+  double v[16];
+  constexpr InvFactorialTable() : v() {
+    double f = 1.0;
+    for (int k = 0; k < 16; ++k) {
+      if (k > 1) f *= k;
+      v[k] = 1.0 / f;
+    }
+  }
+};
+constexpr InvFactorialTable kInvFact;
+
+// ln 2 in two parts. The head keeps 42 significant bits, so n * kLn2Hi is exact for |n| < 2^11;
+// the tail is the correctly rounded rest, ln 2 - kLn2Hi (the remainder beyond it is ~2^-98).
+constexpr double kLn2Hi = 0x1.62e42fefa38p-1;
+constexpr double kLn2Lo = 0x1.ef35793c7673p-45;
+constexpr double kInvLn2 = 0x1.71547652b82fep+0;  // 1 / ln 2, rounded
+// Adding 1.5 * 2^52 rounds a value of magnitude below 2^51 to an integer, which then sits in the
+// low mantissa bits of the sum.
+constexpr double kRoundMagic = 6755399441055744.0;
+
+// Bit pattern of sqrt(1/2) and its mantissa field: log splits x into 2^e * m with m in
+// [sqrt(1/2), sqrt(2)).
+constexpr long long kSqrtHalfBits = 0x3FE6A09E667F3BCDLL;
+constexpr long long kSqrtHalfMantissa = 0x0006A09E667F3BCDLL;
+constexpr long long kMantissaMask = 0x000FFFFFFFFFFFFFLL;
+
+// a + b t
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Lin(double a, double b, const F64<T, N>& t) {
+  return a + b * t;
+}
+
+// The leading 26 significant bits of each lane (low 27 mantissa bits cleared).
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Head26(const F64<T, N>& x) {
+  return x & FromBits(SetI<T, N>(static_cast<long long>(0xFFFFFFFFF8000000ULL)));
+}
+
+// Rounds x / ln 2 to the nearest integer n: returns n as a double, and n shifted into the exponent
+// field (n * 2^52 modulo 2^64 in each 64-bit lane, ready to be added to a double's bits). The sum
+// k = x / ln 2 + 1.5 * 2^52 holds n in its low mantissa bits, and the bits above them (those of
+// 1.5 * 2^52) are shifted out.
+template <class T, int N>
+QO_VM_INLINE F64<T, N> RoundToLn2Multiple(const F64<T, N>& x, I64<T, N>* nExponent) {
+  const F64<T, N> magic = Set<T, N>(kRoundMagic);
+  const F64<T, N> k = x * kInvLn2 + magic;
+  *nExponent = ShiftToExponent(Bits(k));
+  return k - magic;
+}
+
+// r = x - n ln 2 as r + c, |r| <= ~0.347. x - n * kLn2Hi is exact (n * kLn2Hi is exact, and for
+// n != 0 it lies within a factor 2 of x); c is the rounding error of subtracting the tail.
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Reduce(const F64<T, N>& x, const F64<T, N>& n, F64<T, N>* c) {
+  const F64<T, N> rHi = x - n * kLn2Hi;
+  const F64<T, N> nLo = n * kLn2Lo;
+  const F64<T, N> r = rHi - nLo;
+  *c = (rHi - r) - nLo;
+  return r;
+}
+
+// (exp(r) - 1 - r - r^2/2) / r^3 = sum over j >= 0 of r^j / (j+3)!, through 1/kLast! (13 or 14).
+// With |r| <= 0.347 the first term left out is below 4e-18 (for kLast = 13) or 1e-19 (kLast = 14)
+// of r. Evaluated in pairs of terms (c + c' r) combined by powers of r^2 rather than by Horner's
+// rule: a much shorter dependency chain. The sum enters the result only as r^3 times it (below
+// 0.8%), so the order costs no accuracy.
+template <int kLast, class T, int N>
+QO_VM_INLINE F64<T, N> ExpTail3(const F64<T, N>& r, const F64<T, N>& r2) {
+  static_assert(kLast == 13 || kLast == 14, "");
+  const double* c = kInvFact.v;
+  const F64<T, N> r4 = r2 * r2;
+  const F64<T, N> b0 = Lin(c[3], c[4], r) + r2 * Lin(c[5], c[6], r);
+  const F64<T, N> b1 = Lin(c[7], c[8], r) + r2 * Lin(c[9], c[10], r);
+  const F64<T, N> last = kLast == 14 ? Lin(c[13], c[14], r) : Set<T, N>(c[13]);
+  const F64<T, N> b2 = Lin(c[11], c[12], r) + r2 * last;
+  return b0 + r4 * (b1 + r4 * b2);
+}
+
+// 2^n, from n in the exponent field as RoundToLn2Multiple gives it, -1022 <= n <= 1023.
+template <class T, int N>
+QO_VM_INLINE F64<T, N> PowerOfTwo(const I64<T, N>& nExponent) {
+  return FromBits(nExponent + SetI<T, N>(0x3FF0000000000000LL));
+}
+
+// ---------------------------------------------------------------- exp
+
+struct Exp {
+  // Lanes outside |x| <= 708 (or NaN) go to std::exp: there 2^n * exp(r) stays a normal number.
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
+    return NotLessEqual(AndNot(Set<T, N>(-0.0), x), 708.0);
+  }
+
+  // exp(x) = 2^n * exp(r + c). exp(r) - 1 = r + r^2/2 + r^3 * ExpTail3(r); 1 + r is formed with
+  // its rounding error so that only the final addition rounds at the result's scale.
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
+    I64<T, N> nExponent;
+    const F64<T, N> n = RoundToLn2Multiple(x, &nExponent);
+    F64<T, N> c;
+    const F64<T, N> r = Reduce(x, n, &c);
+    const F64<T, N> r2 = r * r;
+    const F64<T, N> t = r2 * 0.5 + (r2 * r) * ExpTail3<13>(r, r2);
+    const F64<T, N> s = 1.0 + r;
+    const F64<T, N> sErr = (1.0 - s) + r;  // 1 + r = s + sErr exactly
+    // exp(r + c) = exp(r) (1 + c + ...); c is below 2^-55, so c * (exp(r) - 1) is negligible.
+    const F64<T, N> e = s + (sErr + (t + c));
+    // Scale by 2^n in the exponent field: e lies in [0.70, 1.42] and 2^n * e stays normal.
+    return FromBits(Bits(e) + nExponent);
+  }
+
+  static double Slow(double x) { return std::exp(x); }
+};
+
+// ---------------------------------------------------------------- log
+
+// (atanh(s) - s) / s^3 = sum over k >= 1 of z^(k-1) / (2k+1) with z = s^2, through 1/21. With
+// |s| <= 0.172 the first term left out, z^10/23, is ~6e-19 of the sum. Same evaluation order as
+// ExpTail3 (the sum enters the result as 2 s^3 times it, below 2% of the result).
+template <class T, int N>
+QO_VM_INLINE F64<T, N> AtanhTail3(const F64<T, N>& z) {
+  const F64<T, N> z2 = z * z;
+  const F64<T, N> z4 = z2 * z2;
+  const F64<T, N> b0 = Lin(1.0 / 3, 1.0 / 5, z) + z2 * Lin(1.0 / 7, 1.0 / 9, z);
+  const F64<T, N> b1 = Lin(1.0 / 11, 1.0 / 13, z) + z2 * Lin(1.0 / 15, 1.0 / 17, z);
+  const F64<T, N> b4 = Lin(1.0 / 19, 1.0 / 21, z);
+  return b0 + z4 * (b1 + z4 * b4);
+}
+
+struct Log {
+  // Lanes that are not positive normal finite numbers (including NaN) go to std::log.
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
+    const F64<T, N> ok = GreaterEqual(x, 0x1p-1022) & LessEqual(x, 0x1.fffffffffffffp+1023);
+    return AndNot(ok, FromBits(SetI<T, N>(-1)));
+  }
+
+  // log(x) = e ln 2 + log(m), x = 2^e m, m in [sqrt(1/2), sqrt(2)). With s = (m - 1) / (m + 1),
+  // log(m) = 2 atanh(s) = 2s + 2 s^3 AtanhTail3(s^2). s is carried as head + tail: the head has 26
+  // bits, so the remainder (m - 1) - sHead (m + 1) can be formed exactly, and the tail is that
+  // remainder over m + 1.
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
+    // Subtracting the mantissa field of sqrt(1/2) moves the binade boundary to sqrt(1/2): the
+    // exponent field of the difference is e + 1022, and its mantissa field plus the bits of
+    // sqrt(1/2) is m. (x is normal and positive, so the difference is non-negative.)
+    const I64<T, N> v = Bits(x) - SetI<T, N>(kSqrtHalfMantissa);
+    const I64<T, N> k = ShiftFromExponent(v);
+    const F64<T, N> m = FromBits((v & SetI<T, N>(kMantissaMask)) + SetI<T, N>(kSqrtHalfBits));
+    // e as a double: k (< 2^11) put into the mantissa field of 2^52 gives 2^52 + k.
+    const F64<T, N> e = FromBits(k | SetI<T, N>(0x4330000000000000LL)) - (0x1p52 + 1022.0);
+
+    const F64<T, N> f = m - 1.0;  // exact
+    const F64<T, N> d = 1.0 + m;
+    const F64<T, N> inv = 1.0 / d;
+    const F64<T, N> s = f * inv;  // within ~1 ulp of (m - 1) / (m + 1)
+    const F64<T, N> sHead = Head26(s);
+    const F64<T, N> dHead = Head26(d);
+    // (1 + m) - dHead, exact: dHead - 1 is exact, and m differs from it by less than 2^-23.
+    const F64<T, N> dTail = m - (dHead - 1.0);
+    // f - sHead dHead is exact (26 x 26 bit product within a factor 2 of f).
+    const F64<T, N> rem = (f - sHead * dHead) - sHead * dTail;
+    const F64<T, N> sTail = rem * inv;
+
+    // The series term is below 2% of the result, so s's own rounding does not matter there (and
+    // the series need not wait for the tail).
+    const F64<T, N> z = s * s;
+    const F64<T, N> series = (s * z) * AtanhTail3(z);
+
+    // Summed as log(x) / 2 = e ln2 / 2 + atanh(s), doubled at the end (exact). e ln2Hi / 2 + sHead
+    // is taken with its rounding error: e ln2Hi / 2 is exact, and for e != 0 it outweighs
+    // |sHead| <= 0.172.
+    const F64<T, N> a = e * (0.5 * kLn2Hi);
+    const F64<T, N> hi = a + sHead;
+    const F64<T, N> lo = sHead - (hi - a);
+    const F64<T, N> small = (lo + sTail) + e * (0.5 * kLn2Lo);
+    const F64<T, N> half = hi + (small + series);
+    return half + half;
+  }
+
+  static double Slow(double x) { return std::log(x); }
+};
+
+// ---------------------------------------------------------------- tanh
+
+struct Tanh {
+  // Only NaN lanes go to std::tanh; infinities are clamped like any large value.
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
+    return IsNaN(x);
+  }
+
+  // tanh(a) = E / (E + 2) with E = exp(2a) - 1, a = |x| (the sign is put back at the end). E is
+  // formed as head + tail without cancellation: with 2a = n ln 2 + r,
+  //   E = (2^n - 1) + 2^n (exp(r) - 1),
+  // where exp(r) - 1 = r + r^2/2 + r^3 ExpTail3(r) and r^2/2 is split off exactly through the
+  // 26-bit head of r. For n = 0 (|x| < ~0.17) E is the series itself, so small x keep their full
+  // precision. The quotient is then corrected by its remainder. From a ~ 19.06 on tanh(a) rounds
+  // to 1; a is clamped to 22 (infinities too), which keeps 2^n at most 2^64.
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
+    const F64<T, N> signMask = Set<T, N>(-0.0);
+    const F64<T, N> sign = x & signMask;
+    const F64<T, N> a = Min(AndNot(signMask, x), 22.0);
+    const F64<T, N> y = a + a;
+
+    I64<T, N> nExponent;
+    const F64<T, N> n = RoundToLn2Multiple(y, &nExponent);
+    F64<T, N> c;
+    const F64<T, N> r = Reduce(y, n, &c);
+
+    // exp(r + c) - 1 = pHi + pLo.
+    const F64<T, N> rHead = Head26(r);
+    const F64<T, N> rTail = r - rHead;
+    const F64<T, N> h = (rHead * rHead) * 0.5;  // exact
+    // r^2/2 - h = rTail (r + rHead) / 2
+    const F64<T, N> hRest = (rTail * (r + rHead)) * 0.5;
+    const F64<T, N> r2 = r * r;
+    const F64<T, N> cube = (r2 * r) * ExpTail3<14>(r, r2);
+    const F64<T, N> cTerm = c * (1.0 + r);  // c exp(r), to first order
+    const F64<T, N> s1 = r + h;             // |h| <= 0.18 |r|
+    const F64<T, N> small = ((r - s1) + h) + ((hRest + cube) + cTerm);
+    // Renormalised, so that pLo is below half an ulp of pHi (the quotient below relies on it).
+    const F64<T, N> pHi = s1 + small;
+    const F64<T, N> pLo = small - (pHi - s1);
+
+    // E = (2^n - 1) + 2^n p and D = E + 2 = (2^n + 1) + 2^n p, both with their rounding errors
+    // (formed side by side, so D need not wait for E). 2^n -+ 1 rounds from n = 53 on (where tanh
+    // is within a few ulps of 1, so the 1 still counts); that error is (2^n -+ 1) - base =
+    // +-1 - (base - 2^n), exactly. Both sums may take their errors as b - ((a + b) - a):
+    // |2^n + 1| > |2^n pHi|, and |2^n - 1| >= |2^n pHi| for n >= 1 since -0.3 < pHi < 0.42 (for
+    // n = 0, 2^n - 1 = 0).
+    const F64<T, N> scale = PowerOfTwo(nExponent);
+    const F64<T, N> bHi = scale * pHi;
+    const F64<T, N> bLo = scale * pLo;
+    const F64<T, N> eBase = scale - 1.0;
+    const F64<T, N> eBaseErr = (scale - eBase) - 1.0;
+    const F64<T, N> eHi = eBase + bHi;
+    const F64<T, N> eLo = (bHi - (eHi - eBase)) + (bLo + eBaseErr);
+    const F64<T, N> dBase = scale + Set<T, N>(1.0);
+    const F64<T, N> dBaseErr = 1.0 - (dBase - scale);
+    const F64<T, N> dHi = dBase + bHi;
+    const F64<T, N> dLo = (bHi - (dHi - dBase)) + (bLo + dBaseErr);
+
+    // q = E / D: a 26-bit head, and the tail from the remainder E - qHead D.
+    const F64<T, N> inv = 1.0 / dHi;
+    const F64<T, N> qHead = Head26(eHi * inv);
+    const F64<T, N> dHead = Head26(dHi);
+    const F64<T, N> rem = ((eHi - qHead * dHead) - qHead * (dHi - dHead)) + (eLo - qHead * dLo);
+    const F64<T, N> q = (qHead + rem * inv) | sign;
+    // Below 2^-27, tanh(x) = x (1 - x^2/3 + ...) rounds to x itself. Taking x there also keeps
+    // tiny inputs exact when denormals are flushed to zero: the remainder above would be flushed
+    // from |x| ~ 1e-300 on.
+    const F64<T, N> tiny = Less(a, 0x1p-27);
+    return (tiny & x) | AndNot(tiny, q);
+  }
+
+  static double Slow(double x) { return std::tanh(x); }
+};
+
+// ---------------------------------------------------------------- array loops
+
+// Computes N registers' worth of elements from in into out. Lanes flagged by F::SlowLanes are
+// recomputed by F::Slow; all inputs are read before anything is written, so in and out may be the
+// same array. (The registers go through memory only on that rare path.)
+template <class T, class F, int N>
+QO_VM_INLINE void RunGroup(const double* in, double* out) {
+  constexpr int kCount = T::kLanes * N;
+  const F64<T, N> x = Load<T, N>(in);
+  F64<T, N> y = F::Fast(x);
+  const int slow = LaneMask(F::SlowLanes(x));
+  if (slow != 0) {
+    double xs[kCount];
+    double ys[kCount];
+    Store(xs, x);
+    Store(ys, y);
+    for (int l = 0; l < kCount; ++l) {
+      if (slow & (1 << l)) ys[l] = F::Slow(xs[l]);
+    }
+    y = Load<T, N>(ys);
+  }
+  Store(out, y);
+}
+
+// Runs F over the array: four registers at a time, then one register at a time. The last few
+// elements are computed in one register padded with zeros.
+template <class T, class F>
+void Run(const double* in, double* out, int n) {
+  constexpr int kGroup = 4;
+  constexpr int kLanes = T::kLanes;
+  int i = 0;
+  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) RunGroup<T, F, kGroup>(in + i, out + i);
+  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1>(in + i, out + i);
+  if (i < n) {
+    double rest[kLanes] = {};
+    for (int l = 0; i + l < n; ++l) rest[l] = in[i + l];
+    RunGroup<T, F, 1>(rest, rest);
+    for (int l = 0; i + l < n; ++l) out[i + l] = rest[l];
+  }
+}
+
+}  // namespace
+}  // namespace Dsp

@@ -7,6 +7,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#if defined(QO_AVX2_ROAD)
+#include "dsp/chebyshev_avx2.h"
+#endif
 #endif
 
 namespace Dsp {
@@ -246,10 +249,11 @@ namespace {
 // One packed stage on both lanes: x' = x + 1e-18; w = a1 w1 + a2 w2 + x' + 1e-25; the output
 // y = b2 w2 + b1 w1 + b0 w; the history shifts. The sum for w is grouped so that the recursion's
 // own path (from w[n-1] to w[n]) is one multiplication and one addition: the other terms are ready
-// before w[n-1] is.
+// before w[n-1] is. The two offsets enter as one constant (they only matter where the signal is
+// near zero, and there their sum is what counts).
 inline __m128d PackedStage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
-  x = _mm_add_pd(x, _mm_set1_pd(kInputOffset));
-  const __m128d rest = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[1], w2), x), _mm_set1_pd(kStageOffset));
+  const __m128d rest =
+      _mm_add_pd(_mm_mul_pd(c[1], w2), _mm_add_pd(x, _mm_set1_pd(kInputOffset + kStageOffset)));
   const __m128d w = _mm_add_pd(_mm_mul_pd(c[0], w1), rest);
   const __m128d y =
       _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[4], w2), _mm_mul_pd(c[3], w1)), _mm_mul_pd(c[2], w));
@@ -334,7 +338,15 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     }
     _mm_storeu_pd(p, x);
   }
+#if defined(QO_AVX2_ROAD)
+  if (n == 3 && WideRoadActive()) {
+    SteadyThreeStagesAvx2(c, w1, w2, frames - f, p);
+  } else {
+    SteadyFrames<N>(c, w1, w2, n, frames - f, p);
+  }
+#else
   SteadyFrames<N>(c, w1, w2, n, frames - f, p);
+#endif
   for (int i = 0; i < n; ++i) {
     CascadeStage& s = st[i];
     s.runA1 = ra[i][0];

@@ -13,7 +13,8 @@ inline double Db(double x) { return std::log(std::fabs(x)) * Dsp::kDbPerNeper; }
 // thresholds below 0 dB (k > 0).
 struct Knee {
   Knee(double t, double share) : k(t * share * -1.0), lo(t - 0.5 * k), hi(t + 0.5 * k) {}
-  bool Holds(double level) const { return k > 0.0 && lo < level && level < hi; }
+  // Written without short-circuits, so that a loop over frames stays free of branches.
+  bool Holds(double level) const { return (k > 0.0) & (lo < level) & (level < hi); }
   double k, lo, hi;
 };
 }  // namespace
@@ -75,7 +76,7 @@ void MidComp::GainExponents(const double* env, const double* logs, double* x, in
   for (int i = 0; i < n; ++i) {
     const double d = logs[i] - lnThreshold;
     const double v = d <= farBelow ? 0.0 : d * move;
-    x[i] = (env[i] < Dsp::kGateLevel || d == INFINITY) ? 0.0 : v;
+    x[i] = ((env[i] < Dsp::kGateLevel) | (d == INFINITY)) ? 0.0 : v;
   }
 }
 

@@ -58,10 +58,10 @@ bool PackedRoadActive() {
 }  // namespace Dsp
 
 namespace Dsp {
-void AllowWideMath(bool allow) { gWideAllowed = allow; }
+void AllowWideRoad(bool allow) { gWideAllowed = allow; }
 
-bool WideMathActive() {
-#if defined(QO_VM_AVX2)
+bool WideRoadActive() {
+#if defined(QO_AVX2_ROAD)
   return gWideAllowed && gFeatures.avx2;
 #else
   return false;

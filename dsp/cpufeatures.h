@@ -25,10 +25,10 @@ void AllowPackedRoad(bool allow);
 // True when two-channel filtering runs on packed doubles (SSE3 present and the road allowed).
 bool PackedRoadActive();
 
-// Test hook: false keeps the array maths (exp, log, tanh) on two-lane registers even where AVX2 is
-// available. Both give the same bits.
-void AllowWideMath(bool allow);
-// True when the array maths run on four-lane AVX2 registers (built in, present, allowed).
-bool WideMathActive();
+// Test hook: false keeps the array maths (exp, log, tanh) and the packed filters' fixed-coefficient
+// frames on two-lane registers even where AVX2 is available. Both roads give the same bits.
+void AllowWideRoad(bool allow);
+// True when those run on four-lane AVX2 registers (built in, present, allowed).
+bool WideRoadActive();
 
 }  // namespace Dsp

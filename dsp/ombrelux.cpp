@@ -5,7 +5,8 @@
 #include "dsp/vecmath.h"
 
 void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
-  mBlockPeak = 0.0;
+  double peak = 0.0;  // kept local: a member would go through memory on every frame
+  double* out = mBuffer;
   double envL = mLeft.mEnv, envR = mRight.mEnv;
   for (int i = 0; i < frames; ++i) {
     const double a = std::fabs(left[i]);
@@ -16,9 +17,10 @@ void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
     envR = (1.0 - cr) * b + cr * envR;
     double v = envR > envL ? envR : envL;
     if (v < 0.001) v = 0.0;
-    mBuffer[i] = v;
-    if (v > mBlockPeak) mBlockPeak = v;
+    out[i] = v;
+    if (v > peak) peak = v;
   }
+  mBlockPeak = peak;
   // An envelope that overflowed would hold every band at its limit for good: start it afresh.
   mLeft.mEnv = std::isfinite(envL) ? envL : 0.0;
   mRight.mEnv = std::isfinite(envR) ? envR : 0.0;
@@ -55,7 +57,7 @@ inline double Within(double x, double lowest, double highest) {
 // logarithm and one exponential per frame serve all three. Each band's block result comes from the
 // extremes of its own exponents.
 void Ombrelux::ApplyBands(double* left, double* right, int frames) {
-  constexpr int kChunk = 64;
+  constexpr int kChunk = 256;  // the bands' constants are worked out once a chunk
   const double topLow = std::log(mTopComp.mMinGain), topHigh = std::log(mTopComp.mMaxGain);
   const double midLow = std::log(mMidComp.mMinGain), midHigh = std::log(mMidComp.mMaxGain);
   double topLowest = 0.0, btmHighest = 0.0, midLowest = 0.0, midHighest = 0.0;  // gain 1

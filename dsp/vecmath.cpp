@@ -8,7 +8,7 @@
 #if defined(__SSE2__)
 #include "dsp/cpufeatures.h"
 #include "dsp/vecmath_kernels.h"
-#if defined(QO_VM_AVX2)
+#if defined(QO_AVX2_ROAD)
 #include "dsp/vecmath_avx2.h"
 #endif
 #endif
@@ -17,9 +17,9 @@ namespace Dsp {
 
 #if defined(__SSE2__)
 
-#if defined(QO_VM_AVX2)
+#if defined(QO_AVX2_ROAD)
 #define QO_VM_WIDE(call) \
-  if (WideMathActive()) return call
+  if (WideRoadActive()) return call
 #else
 #define QO_VM_WIDE(call)
 #endif

@@ -1,5 +1,5 @@
 // The array functions of vecmath.h on four-lane AVX2 registers, built in a file of their own for
-// that instruction set. Call them only where WideMathActive() says the processor has it; they give
+// that instruction set. Call them only where WideRoadActive() says the processor has it; they give
 // the same bits as the two-lane versions.
 #pragma once
 

@@ -294,6 +294,42 @@ TEST(ChebyRoads, PackedAndPerChannelRoadsAgreeAfterTheRamp) {
   }
 }
 
+// Where the processor has AVX2, the packed road runs its fixed-coefficient frames on four-lane
+// registers with the stages staggered over the frames. Every block length (below, at and above the
+// stagger's fill) and a redesign that ramps in must give the two-lane road's bits, and leave the
+// same filter memory and running coefficients.
+TEST(ChebyRoads, WideRoadGivesTheTwoLaneBits) {
+  if (!Dsp::PackedRoadActive() || !Dsp::WideRoadActive()) GTEST_SKIP() << "no AVX2 road here";
+  for (double cutoff : kCutoffs) {
+    SCOPED_TRACE(cutoff);
+    OpenFilter wide, narrow;
+    wide.Design(cutoff, 9.0);
+    narrow.Design(cutoff, 9.0);
+    unsigned seed = 40;
+    for (int frames : {64, 0, 1, 2, 3, 4, 7, 8, 9, 15, 16, 17, 333, -1, 100, 1, 5, 1000, 6}) {
+      SCOPED_TRACE(frames);
+      if (frames < 0) {  // a new design, ramped in over the next block
+        wide.Design(cutoff * 0.8, 9.0);
+        narrow.Design(cutoff * 0.8, 9.0);
+        continue;
+      }
+      std::vector<double> a = dsptest::RandomStereo(frames, seed++), b = a;
+      a.push_back(0.5);  // never empty, and a frame past the block that must stay as it is
+      b.push_back(0.5);
+      wide.FilterFrames(frames, a.data());
+      {
+        dsptest::TwoLaneRoad road;
+        narrow.FilterFrames(frames, b.data());
+      }
+      ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0);
+      ASSERT_EQ(std::memcmp(&wide.History(0), &narrow.History(0), 3 * sizeof(Dsp::StageHistory)), 0);
+      ASSERT_EQ(std::memcmp(wide.Stages().stages, narrow.Stages().stages,
+                            3 * sizeof(Dsp::CascadeStage)),
+                0);
+    }
+  }
+}
+
 TEST(ChebyRoads, EmptyBlockChangesNothing) {
   for (bool packed : {true, false}) {
     if (packed && !Dsp::PackedRoadActive()) continue;

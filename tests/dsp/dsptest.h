@@ -25,6 +25,15 @@ class ScalarRoad {
   ScalarRoad& operator=(const ScalarRoad&) = delete;
 };
 
+// Keeps the array maths and the packed filters on two-lane registers while it lives.
+class TwoLaneRoad {
+ public:
+  TwoLaneRoad() { Dsp::AllowWideRoad(false); }
+  ~TwoLaneRoad() { Dsp::AllowWideRoad(true); }
+  TwoLaneRoad(const TwoLaneRoad&) = delete;
+  TwoLaneRoad& operator=(const TwoLaneRoad&) = delete;
+};
+
 // Interleaved stereo noise, uniform in [-scale, scale].
 inline std::vector<double> RandomStereo(int frames, unsigned seed, double scale = 1.0) {
   std::mt19937_64 gen(seed);

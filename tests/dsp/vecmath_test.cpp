@@ -1,6 +1,6 @@
 // The array exp, log and tanh: error in ulps against the library functions over dense sweeps
 // (long double references where long double is wider than double, else the double functions),
-// the special inputs, odd lengths and in-place use.
+// the special inputs, odd lengths and in-place use, and the two register widths against each other.
 #include "dsp/vecmath.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,9 @@
 #include <limits>
 #include <random>
 #include <vector>
+
+#include "dsp/cpufeatures.h"
+#include "tests/dsp/dsptest.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -410,6 +413,32 @@ TEST(VecMathArrays, InPlace) {
       std::vector<double> buf = xs;
       f.fn(buf.data(), buf.data(), n);
       for (int i = 0; i < n; ++i) EXPECT_LE(UlpError(buf[i], f.ref(xs[i])), kMaxUlp) << xs[i];
+    }
+  }
+}
+
+// Where the processor has AVX2 the functions run four lanes per register. Every lane must come out
+// as on the two-lane road: ordinary arguments, the library lanes (NaN, infinities, zeros,
+// subnormals, overflow), every length around the register and group widths, every start position.
+TEST(VecMathArrays, WideAndTwoLaneRoadsGiveTheSameBits) {
+  if (!Dsp::WideRoadActive()) GTEST_SKIP() << "no AVX2 road here";
+  const double special[] = {kNaN, kInf, -kInf, 0.0, -0.0, 5e-324, -1e-310, 800.0, -800.0,
+                            1e300, -1.0, 709.5, -745.2, 1e-9, 22.5};
+  for (const Fn& f : kFns) {
+    SCOPED_TRACE(f.name);
+    std::vector<double> xs = Uniform(f.lo, f.hi, 20004, 400);
+    for (size_t i = 0; i < xs.size(); i += 37) xs[i] = special[(i / 37) % 15];
+    for (int start = 0; start < 4; ++start) {
+      for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 20000}) {
+        SCOPED_TRACE(n);
+        std::vector<double> wide(static_cast<size_t>(n) + 1), narrow(wide.size());
+        f.fn(xs.data() + start, wide.data(), n);
+        {
+          dsptest::TwoLaneRoad road;
+          f.fn(xs.data() + start, narrow.data(), n);
+        }
+        ASSERT_EQ(std::memcmp(wide.data(), narrow.data(), wide.size() * sizeof(double)), 0);
+      }
     }
   }
 }

@@ -40,7 +40,7 @@ bool AnyAboveGate(const double* env, int n) {
 // NaN exponent, as the branches would.
 
 void TopComp::GainExponents(const double* env, const double* logs, double* x, int n) const {
-  const double t = Db(mThreshold);
+  const double t = mLnThreshold(std::fabs(mThreshold)) * Dsp::kDbPerNeper;
   const Knee knee(t, 0.5);
   const double q = 1.0 - 1.0 / mRatio;
   const double bendScale = 0.5 * q / knee.k;
@@ -54,7 +54,7 @@ void TopComp::GainExponents(const double* env, const double* logs, double* x, in
 }
 
 void BtmComp::GainExponents(const double* env, const double* logs, double* x, int n) const {
-  const double t = Db(mThreshold);
+  const double t = mLnThreshold(std::fabs(mThreshold)) * Dsp::kDbPerNeper;
   const Knee knee(t, 0.2);
   const double q = 1.0 - 1.0 / mRatio;
   const double bendScale = 0.5 * q / knee.k;
@@ -70,7 +70,7 @@ void BtmComp::GainExponents(const double* env, const double* logs, double* x, in
 void MidComp::GainExponents(const double* env, const double* logs, double* x, int n) const {
   // A distance d (in nepers) from the threshold moves to d / sqrt(ratio): the exponent is
   // d (1 / sqrt(ratio) - 1). Distances of -110 dB or more, and infinite ones, stay where they are.
-  const double lnThreshold = std::log(std::fabs(mThreshold));
+  const double lnThreshold = mLnThreshold(std::fabs(mThreshold));
   const double move = 1.0 / std::sqrt(mRatio) - 1.0;
   const double farBelow = -110.0 * Dsp::kNeperPerDb;
   for (int i = 0; i < n; ++i) {

@@ -3,6 +3,8 @@
 // towards an average threshold from both sides.
 #pragma once
 
+#include <cmath>
+
 namespace Dsp {
 // dB of a linear amplitude and back, with the constants the engine and the plug-in share.
 inline constexpr double kDbPerNeper = 8.685889638065037;  // 20 / ln 10
@@ -10,6 +12,23 @@ inline constexpr double kNeperPerDb = 0.1151292546497;    // ln 10 / 20
 // Envelope values below this (-48 dB) leave every band's gain at exactly 1.
 inline constexpr double kGateLevel = 0.00398107;
 }  // namespace Dsp
+
+// ln x of the last x asked for, worked out again only when x changes: parameters change rarely,
+// blocks come often. (A NaN never matches, so it is always worked out.)
+class CachedLog {
+ public:
+  double operator()(double x) {
+    if (!(x == mOf)) {
+      mOf = x;
+      mValue = std::log(x);
+    }
+    return mValue;
+  }
+
+ private:
+  double mOf = NAN;
+  double mValue = NAN;
+};
 
 // logs[i] := ln |env[i]| for the n frames at or above the gate level; 0 for the frames below it.
 void NaturalLogs(const double* env, double* logs, int n);
@@ -35,6 +54,9 @@ class BasicComp {
   double mResult = 1.0;               // linear gain result of the last block
   double mMaxGain;                    // +12 dB
   double mMinGain;                    // -12 dB
+
+ protected:
+  mutable CachedLog mLnThreshold;     // of |mThreshold|
 };
 
 // Downward above the threshold, with a soft knee for thresholds below 0 dB; limited to +-12 dB.

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "dsp/vecmath.h"
 
 void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
@@ -39,6 +43,7 @@ bool Ombrelux::ReserveScratch(size_t highFrames) {
 }
 
 void Ombrelux::ReportBand(double result) {
+  if (result == 1.0) return;  // 0 dB never outgrows the report
   const double v = std::log(std::fabs(result)) * Dsp::kDbPerNeper;
   if (std::fabs(v) > std::fabs(mGainChangeDb)) mGainChangeDb = v;
 }
@@ -46,10 +51,37 @@ void Ombrelux::ReportBand(double result) {
 namespace {
 // x within [lowest, highest]; a NaN stays NaN.
 inline double Within(double x, double lowest, double highest) {
-  if (x > highest) x = highest;
-  if (x < lowest) x = lowest;
-  return x;
+  x = x > highest ? highest : x;
+  return x < lowest ? lowest : x;
 }
+
+// exp(x), without the library call for an idle band's 0.
+inline double Gain(double x) { return x == 0.0 ? 1.0 : std::exp(x); }
+
+// The smallest and the largest value seen; NaNs are passed over.
+struct Extremes {
+  double lowest;
+  double highest;
+
+  void Take(const double* x, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    // minpd and maxpd keep the second operand when the first is NaN.
+    __m128d lo = _mm_set1_pd(lowest), hi = _mm_set1_pd(highest);
+    for (; i + 2 <= n; i += 2) {
+      const __m128d v = _mm_loadu_pd(x + i);
+      lo = _mm_min_pd(v, lo);
+      hi = _mm_max_pd(v, hi);
+    }
+    lowest = _mm_cvtsd_f64(_mm_min_sd(_mm_unpackhi_pd(lo, lo), lo));
+    highest = _mm_cvtsd_f64(_mm_max_sd(_mm_unpackhi_pd(hi, hi), hi));
+#endif
+    for (; i < n; ++i) {
+      lowest = x[i] < lowest ? x[i] : lowest;
+      highest = x[i] > highest ? x[i] : highest;
+    }
+  }
+};
 }  // namespace
 
 // TopComp, BtmComp and MidComp in series act on one envelope, so a frame's three gains multiply to
@@ -58,9 +90,9 @@ inline double Within(double x, double lowest, double highest) {
 // extremes of its own exponents.
 void Ombrelux::ApplyBands(double* left, double* right, int frames) {
   constexpr int kChunk = 256;  // the bands' constants are worked out once a chunk
-  const double topLow = std::log(mTopComp.mMinGain), topHigh = std::log(mTopComp.mMaxGain);
-  const double midLow = std::log(mMidComp.mMinGain), midHigh = std::log(mMidComp.mMaxGain);
-  double topLowest = 0.0, btmHighest = 0.0, midLowest = 0.0, midHighest = 0.0;  // gain 1
+  const double topLow = mTopLow(mTopComp.mMinGain), topHigh = mTopHigh(mTopComp.mMaxGain);
+  const double midLow = mMidLow(mMidComp.mMinGain), midHigh = mMidHigh(mMidComp.mMaxGain);
+  Extremes topSeen{0.0, 0.0}, btmSeen{0.0, 0.0}, midSeen{0.0, 0.0};  // from gain 1
   double logs[kChunk], top[kChunk], btm[kChunk], mid[kChunk];
   mTopComp.mEnvelope = mBtmComp.mEnvelope = mMidComp.mEnvelope = mExternalEnvelope;
   // Curve mode without an envelope given: nothing to follow, every gain stays 1.
@@ -73,25 +105,24 @@ void Ombrelux::ApplyBands(double* left, double* right, int frames) {
     mTopComp.GainExponents(env, logs, top, n);
     mBtmComp.GainExponents(env, logs, btm, n);
     mMidComp.GainExponents(env, logs, mid, n);
+    double* gain = logs;  // the logarithms are used up
     for (int i = 0; i < n; ++i) {
-      const double t = Within(top[i], topLow, topHigh);
-      const double m = Within(mid[i], midLow, midHigh);
-      const double b = btm[i];
-      if (t < topLowest) topLowest = t;
-      if (b > btmHighest) btmHighest = b;
-      if (m < midLowest) midLowest = m;
-      if (m > midHighest) midHighest = m;
-      top[i] = (t + b) + m;
+      top[i] = Within(top[i], topLow, topHigh);
+      mid[i] = Within(mid[i], midLow, midHigh);
+      gain[i] = (top[i] + btm[i]) + mid[i];
     }
-    Dsp::ExpArray(top, top, n);
+    topSeen.Take(top, n);
+    btmSeen.Take(btm, n);
+    midSeen.Take(mid, n);
+    Dsp::ExpArray(gain, gain, n);
     for (int i = 0; i < n; ++i) {
-      left[base + i] *= top[i];
-      right[base + i] *= top[i];
+      left[base + i] *= gain[i];
+      right[base + i] *= gain[i];
     }
   }
-  mTopComp.mResult = std::exp(topLowest);
-  mBtmComp.mResult = std::exp(btmHighest);
-  mMidComp.mResult = MidComp::ResultOf(std::exp(midHighest), std::exp(midLowest));
+  mTopComp.mResult = Gain(topSeen.lowest);
+  mBtmComp.mResult = Gain(btmSeen.highest);
+  mMidComp.mResult = MidComp::ResultOf(Gain(midSeen.highest), Gain(midSeen.lowest));
 }
 
 void Ombrelux::ProcessFrames(double* buffer, int frames) {

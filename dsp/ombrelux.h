@@ -52,6 +52,7 @@ class Ombrelux : public AudioProcessor {
   // The three bands over the block, from mExternalEnvelope; sets each band's mResult.
   void ApplyBands(double* left, double* right, int frames);
 
+  CachedLog mTopLow, mTopHigh, mMidLow, mMidHigh;  // logarithms of the bands' limits
   ScratchArray mLeftArray;
   ScratchArray mRightArray;
   ScratchArray mEnvelopeArray;

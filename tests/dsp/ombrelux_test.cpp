@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -348,6 +349,60 @@ TEST(CurveMode, OneFrameGivesTheStaticGainOfTheThreeBands) {
   EXPECT_EQ(e.mTracker.mRight.mEnv, 0.0);
   EXPECT_EQ(e.mTracker.mBlockPeak, 0.0);
   EXPECT_EQ(e.mTracker.mBuffer, nullptr);
+}
+
+// The engine takes the three bands' gains together; that must be the three bands applied one after
+// the other, each on its own, over every region of their curves (gate, knees, lines, limits), with
+// the same block results, and settings changed between blocks must count from the next block on.
+TEST(CurveMode, CombinedBandsEqualTheBandsInSeries) {
+  std::mt19937_64 gen(7);
+  std::uniform_real_distribution<double> levelDb(-70.0, 6.0), thresholdDb(-50.0, 0.0),
+      ratio(0.5, 12.0);
+  Ombrelux e;
+  e.SetOversampling(1);
+  e.mCurveMode = true;
+  for (int trial = 0; trial < 40; ++trial) {
+    SCOPED_TRACE(trial);
+    TopComp top;
+    BtmComp btm;
+    MidComp mid;
+    SetBand(top, thresholdDb(gen), ratio(gen));
+    SetBand(btm, thresholdDb(gen), ratio(gen));
+    SetBand(mid, thresholdDb(gen), ratio(gen));
+    if (trial % 4 == 3) {  // other limits, as a host could never set but the engine must honour
+      top.mMinGain = FromDb(-3.0 * (trial % 7));
+      mid.mMaxGain = FromDb(2.0 + trial % 5);
+    }
+    for (BasicComp* b : std::vector<BasicComp*>{&e.mTopComp, &e.mBtmComp, &e.mMidComp}) {
+      const BasicComp& from = b == &e.mTopComp ? static_cast<BasicComp&>(top)
+                              : b == &e.mBtmComp ? static_cast<BasicComp&>(btm)
+                                                 : static_cast<BasicComp&>(mid);
+      b->mThreshold = from.mThreshold;
+      b->mRatio = from.mRatio;
+      b->mMinGain = from.mMinGain;
+      b->mMaxGain = from.mMaxGain;
+    }
+    const int frames = 300 + 37 * trial;
+    std::vector<double> env(frames), left(frames), right(frames), v(2 * frames);
+    for (int i = 0; i < frames; ++i) {
+      env[i] = FromDb(levelDb(gen));
+      left[i] = v[2 * i] = 0.25 + 0.001 * i;
+      right[i] = v[2 * i + 1] = -0.5;
+    }
+    e.mExternalEnvelope = env.data();
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), frames));
+    top.mEnvelope = btm.mEnvelope = mid.mEnvelope = env.data();
+    top.ApplyGain(left.data(), right.data(), frames);
+    btm.ApplyGain(left.data(), right.data(), frames);
+    mid.ApplyGain(left.data(), right.data(), frames);
+    for (int i = 0; i < frames; ++i) {
+      ASSERT_NEAR(v[2 * i], left[i], 1e-12 * std::fabs(left[i])) << i;
+      ASSERT_NEAR(v[2 * i + 1], right[i], 1e-12 * std::fabs(right[i])) << i;
+    }
+    EXPECT_NEAR(e.mTopComp.mResult, top.mResult, 1e-12 * top.mResult);
+    EXPECT_NEAR(e.mBtmComp.mResult, btm.mResult, 1e-12 * btm.mResult);
+    EXPECT_NEAR(e.mMidComp.mResult, mid.mResult, 1e-12 * mid.mResult);
+  }
 }
 
 // ---------------------------------------------------------------- robustness

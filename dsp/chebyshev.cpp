@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dsp/cpufeatures.h"
+#include "dsp/packedstage.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,10 +16,6 @@
 namespace Dsp {
 namespace {
 constexpr double kPi = 3.141592653589793;
-
-// Anti-denormal offsets: every stage, and every input sample on the packed road.
-constexpr double kStageOffset = 1e-25;
-constexpr double kInputOffset = 1e-18;
 
 // A root counts as real when its imaginary part is this small.
 constexpr double kRealRootLimit = 1e-6;
@@ -246,22 +243,6 @@ void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
 
 #if defined(__SSE2__)
 namespace {
-// One packed stage on both lanes: x' = x + 1e-18; w = a1 w1 + a2 w2 + x' + 1e-25; the output
-// y = b2 w2 + b1 w1 + b0 w; the history shifts. The sum for w is grouped so that the recursion's
-// own path (from w[n-1] to w[n]) is one multiplication and one addition: the other terms are ready
-// before w[n-1] is. The two offsets enter as one constant (they only matter where the signal is
-// near zero, and there their sum is what counts).
-inline __m128d PackedStage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
-  const __m128d rest =
-      _mm_add_pd(_mm_mul_pd(c[1], w2), _mm_add_pd(x, _mm_set1_pd(kInputOffset + kStageOffset)));
-  const __m128d w = _mm_add_pd(_mm_mul_pd(c[0], w1), rest);
-  const __m128d y =
-      _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[4], w2), _mm_mul_pd(c[3], w1)), _mm_mul_pd(c[2], w));
-  w2 = w1;
-  w1 = w;
-  return y;
-}
-
 // Frames on fixed coefficients: the history lives in local registers for the whole run (for a
 // known stage count the stage loop unrolls), so the recursions never wait on memory.
 template <int N>

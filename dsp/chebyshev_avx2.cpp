@@ -9,25 +9,14 @@
 
 #include <immintrin.h>
 
+#include "dsp/packedstage.h"
+
 namespace Dsp {
 namespace {
-// The two offsets of every stage, as the two-lane road adds them.
-constexpr double kOffsets = 1e-18 + 1e-25;
-
-// One stage: w = a1 w1 + (a2 w2 + (x + offsets)); y = (b2 w2 + b1 w1) + b0 w; history shifts.
-inline __m128d Stage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
-  const __m128d rest = _mm_add_pd(_mm_mul_pd(c[1], w2), _mm_add_pd(x, _mm_set1_pd(kOffsets)));
-  const __m128d w = _mm_add_pd(_mm_mul_pd(c[0], w1), rest);
-  const __m128d y =
-      _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[4], w2), _mm_mul_pd(c[3], w1)), _mm_mul_pd(c[2], w));
-  w2 = w1;
-  w1 = w;
-  return y;
-}
-
-inline __m256d Stage(__m256d x, const __m256d* c, __m256d& w1, __m256d& w2) {
-  const __m256d rest =
-      _mm256_add_pd(_mm256_mul_pd(c[1], w2), _mm256_add_pd(x, _mm256_set1_pd(kOffsets)));
+// The two-lane road's stage (packedstage.h), with the same operations on four lanes.
+inline __m256d PackedStage(__m256d x, const __m256d* c, __m256d& w1, __m256d& w2) {
+  const __m256d offsets = _mm256_set1_pd(kInputOffset + kStageOffset);
+  const __m256d rest = _mm256_add_pd(_mm256_mul_pd(c[1], w2), _mm256_add_pd(x, offsets));
   const __m256d w = _mm256_add_pd(_mm256_mul_pd(c[0], w1), rest);
   const __m256d y = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(c[4], w2), _mm256_mul_pd(c[3], w1)),
                                   _mm256_mul_pd(c[2], w));
@@ -45,7 +34,9 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   constexpr int64_t kLag = 4;
   // Stage i runs over frames [from, to) in place, on its own.
   auto run = [&](int i, int64_t from, int64_t to) {
-    for (int64_t f = from; f < to; ++f) _mm_storeu_pd(p + 2 * f, Stage(_mm_loadu_pd(p + 2 * f), c[i], w1[i], w2[i]));
+    for (int64_t f = from; f < to; ++f) {
+      _mm_storeu_pd(p + 2 * f, PackedStage(_mm_loadu_pd(p + 2 * f), c[i], w1[i], w2[i]));
+    }
   };
   if (frames < 2 * kLag) {
     run(0, 0, frames);
@@ -68,8 +59,8 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
     double* p0 = p + 2 * t;
     double* p1 = p0 - 2 * kLag;
     double* p2 = p1 - 2 * kLag;
-    const __m256d yA = Stage(_mm256_loadu2_m128d(p1, p0), cA, a1, a2);
-    _mm_storeu_pd(p2, Stage(_mm_loadu_pd(p2), cB, b1, b2));
+    const __m256d yA = PackedStage(_mm256_loadu2_m128d(p1, p0), cA, a1, a2);
+    _mm_storeu_pd(p2, PackedStage(_mm_loadu_pd(p2), cB, b1, b2));
     _mm256_storeu2_m128d(p1, p0, yA);
   }
   w1[0] = Low(a1);

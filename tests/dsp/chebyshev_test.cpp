@@ -322,7 +322,8 @@ TEST(ChebyRoads, WideRoadGivesTheTwoLaneBits) {
         narrow.FilterFrames(frames, b.data());
       }
       ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0);
-      ASSERT_EQ(std::memcmp(&wide.History(0), &narrow.History(0), 3 * sizeof(Dsp::StageHistory)), 0);
+      ASSERT_EQ(
+          std::memcmp(&wide.History(0), &narrow.History(0), 3 * sizeof(Dsp::StageHistory)), 0);
       ASSERT_EQ(std::memcmp(wide.Stages().stages, narrow.Stages().stages,
                             3 * sizeof(Dsp::CascadeStage)),
                 0);

@@ -55,9 +55,6 @@ bool PackedRoadActive() {
 #endif
 }
 
-}  // namespace Dsp
-
-namespace Dsp {
 void AllowWideRoad(bool allow) { gWideAllowed = allow; }
 
 bool WideRoadActive() {
@@ -67,4 +64,5 @@ bool WideRoadActive() {
   return false;
 #endif
 }
+
 }  // namespace Dsp

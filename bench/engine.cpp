@@ -1,6 +1,7 @@
 // Engine benchmark: ns per stereo input frame and the real-time factor of Ombrelux at 44.1 kHz
 // (factor 4), 96 kHz (factor 2) and 192 kHz (factor 1), for blocks of 32, 512 and 4096 frames, on
-// noise and on silence after loud noise. With Google Benchmark natively, a plain timing loop in the
+// noise and on silence after loud noise. QO_TWO_LANE=1 in the environment keeps the engine on its
+// two-lane (SSE2) road where the processor has AVX2. With Google Benchmark natively, a plain timing loop in the
 // Windows builds (run under Wine: tools/wine64-run.sh build/win64/bench/bench_engine.exe).
 #include <chrono>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "dsp/cpufeatures.h"
 #include "dsp/ombrelux.h"
 
 #if defined(QO_GBENCH)
@@ -83,6 +85,13 @@ std::vector<Case> AllCases() {
   return cases;
 }
 
+// Applies QO_TWO_LANE and names the road the engine runs on.
+const char* ChooseRoad() {
+  const char* twoLane = std::getenv("QO_TWO_LANE");
+  if (twoLane && twoLane[0] == '1') Dsp::AllowWideRoad(false);
+  return Dsp::WideRoadActive() ? "AVX2, four lanes" : "SSE2, two lanes";
+}
+
 #if !defined(QO_GBENCH)
 double MeasureNsPerFrame(const Case& c, double seconds) {
   Fixture f(c);
@@ -113,6 +122,7 @@ void BM_Engine(benchmark::State& state, Case c) {
 }
 
 int main(int argc, char** argv) {
+  benchmark::AddCustomContext("engine road", ChooseRoad());
   for (const Case& c : AllCases()) {
     const std::string name = "Engine/" + std::to_string(c.rate) + "Hz_x" + std::to_string(c.factor) +
                              "/block" + std::to_string(c.block) + (c.silence ? "/silence" : "/noise");
@@ -126,6 +136,7 @@ int main(int argc, char** argv) {
 #else
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 0.5;
+  std::printf("engine road: %s\n", ChooseRoad());
   std::printf("%-8s %-6s %-6s %-8s %12s %12s\n", "rate", "factor", "block", "signal", "ns/frame",
               "x realtime");
   for (const Case& c : AllCases()) {

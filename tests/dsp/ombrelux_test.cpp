@@ -351,6 +351,20 @@ TEST(CurveMode, OneFrameGivesTheStaticGainOfTheThreeBands) {
   EXPECT_EQ(e.mTracker.mBuffer, nullptr);
 }
 
+TEST(CurveMode, NoEnvelopeGivenLeavesTheSignalAlone) {
+  Ombrelux e;
+  e.SetOversampling(1);
+  e.mCurveMode = true;
+  SetBand(e.mTopComp, -20.0, 4.0);
+  SetBand(e.mMidComp, -30.0, 3.0);
+  std::vector<double> v = {1.0, -1.0, 0.25, 0.5};
+  ASSERT_TRUE(e.ProcessInterleaved(v.data(), 2));
+  EXPECT_EQ(v, (std::vector<double>{1.0, -1.0, 0.25, 0.5}));
+  EXPECT_EQ(e.mGainChangeDb, 0.0);
+  EXPECT_EQ(e.mTopComp.mResult, 1.0);
+  EXPECT_EQ(e.mMidComp.mResult, 1.0);
+}
+
 // The engine takes the three bands' gains together; that must be the three bands applied one after
 // the other, each on its own, over every region of their curves (gate, knees, lines, limits), with
 // the same block results, and settings changed between blocks must count from the next block on.

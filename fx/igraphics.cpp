@@ -479,8 +479,10 @@ void IGraphics::OnMouseUp(int x, int y, const IMouseState* state) {
   }
   ReleaseCapture();
   if (!c) return;
+  // Read before the release: the control's handler may rebuild the editor and delete it.
+  const int param = c->mBoundParam;
   c->MouseReleased(x, y, state);
-  if (mPlug && c->mBoundParam >= 0) mPlug->EndInformHostOfParamChange(c->mBoundParam);
+  if (mPlug && param >= 0) mPlug->EndInformHostOfParamChange(param);
 }
 
 void IGraphics::OnMouseDrag(int x, int y, const IMouseState* state) {

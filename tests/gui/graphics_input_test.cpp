@@ -114,6 +114,29 @@ TEST_F(InputFixture, BoundControlsAnnounceTheChange) {
   EXPECT_EQ(a->events, (Events{"press 20,20"}));
 }
 
+namespace {
+// A bound button whose release rebuilds the editor at a new size, which deletes every control,
+// itself included, while the release is still being delivered.
+class ResizeOnRelease : public RecordingControl {
+ public:
+  using RecordingControl::RecordingControl;
+  void MouseReleased(int, int, const IMouseState*) override {
+    IGraphics* g = mPlug->AttachedGraphics();
+    g->SetEditorSize(g->Width() + 20, g->Height());
+  }
+};
+}  // namespace
+
+TEST_F(InputFixture, ReleaseThatRebuildsTheEditorStillEndsTheChange) {
+  g()->AddControl(new ResizeOnRelease(&e.plug, IBox(80, 80, 90, 90), kAttack));
+  g()->OnMouseDown(85, 85, &left);
+  g()->OnMouseUp(85, 85, &left);
+  EXPECT_EQ(g()->ControlCount(), 0);
+  EXPECT_EQ(g()->Width(), 120);
+  // The end of the change goes to the parameter the released control was bound to (6, Attack).
+  EXPECT_EQ(e.plug.events, (Events{"begin 6", "resize 120x100", "end 6"}));
+}
+
 TEST_F(InputFixture, DoubleClick) {
   g()->OnMouseDoubleClick(20, 20, &left);
   EXPECT_EQ(a->events, (Events{"double 20,20"}));

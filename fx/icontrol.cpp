@@ -35,20 +35,19 @@ int RasterModeOf(const IDrawBlend* blend) {
 
 float RasterWeightOf(const IDrawBlend* blend) { return blend ? blend->weight : 1.0f; }
 
+int32_t TruncFloatToInt(float v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0f) return INT32_MAX;  // the float 2^31
+  if (v <= -2147483648.0f) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
 namespace {
 
 // Limits a wide intermediate to the range of a rectangle edge.
 int32_t SaturateToInt(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
-
-// Truncation towards zero of a float that stays defined outside the int range (NaN gives 0).
-int32_t TruncFloatToInt(float v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0f) return INT32_MAX;
-  if (v <= -2147483648.0f) return INT32_MIN;
   return static_cast<int32_t>(v);
 }
 

@@ -55,6 +55,8 @@ struct IDrawBlend {
 // 0x10000) and its weight.
 int RasterModeOf(const IDrawBlend* blend);
 float RasterWeightOf(const IDrawBlend* blend);
+// Truncation towards zero that stays defined outside the int range (NaN gives 0).
+int32_t TruncFloatToInt(float v);
 
 // A skin image: a strip of frameCount frames in one bitmap owned by the skin-image cache.
 struct ISkinImage {

@@ -2,13 +2,8 @@
 // routing, the choice of value editor and the mouse and key entries of the window procedure.
 #include "fx/igraphics.h"
 
-#include "fx/numbertext.h"
-
 #include <cassert>
-#include <clocale>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "fx/guicaches.h"
 #include "fx/ifxbase.h"
@@ -31,26 +26,6 @@ bool AreaMeets(const IBox& area, const IBox& rect) {
   if (area.Empty() || rect.Empty()) return false;
   return area.mRight >= rect.mLeft && area.mLeft < rect.mRight && area.mBottom >= rect.mTop &&
          area.mTop < rect.mBottom;
-}
-
-// The text a value editor starts with: "%.*f" with decimals when that is not 0, else "%d" of the
-// value truncated to an integer (limited to the int range; NaN gives 0). Always NUL-terminated.
-void FormatEditorNumber(char* out, size_t outSize, double value, int decimals) {
-  if (!out || outSize == 0) return;
-  if (decimals != 0) {
-    if (decimals > 32) decimals = 32;  // more digits than a double carries serve no one
-    FormatFixed(out, outSize, decimals, value);
-  } else {
-    int n = 0;
-    if (value >= 2147483647.0) {
-      n = 2147483647;
-    } else if (value <= -2147483648.0) {
-      n = -2147483647 - 1;
-    } else if (value == value) {
-      n = static_cast<int>(value);
-    }
-    std::snprintf(out, outSize, "%d", n);
-  }
 }
 
 const IMouseState* StateOrDefault(const IMouseState* state) {
@@ -90,14 +65,8 @@ void IGraphics::SetEditorSize(int width, int height) {
   mWidth = width;
   mHeight = height;
   ReleaseCapture();
-  // The hover index points into the list that is about to be emptied.
-  mMouseOver = -1;
-  DeleteAllControls();
-  delete mBackBuffer;
-  mBackBuffer = nullptr;
-  delete mScratchBitmap;
-  mScratchBitmap = nullptr;
-  CreateBackBuffers();
+  DeleteAllControls();  // also forgets the hover index
+  CreateBackBuffers();  // replaces both bitmaps
   if (mPlug) mPlug->ResizeEditor(width, height);
 }
 
@@ -179,21 +148,7 @@ void IGraphics::RouteParamToControls(int paramIdx, double value, bool normalized
   if (!normalized) {
     IFxSetting* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
     if (!param) return;  // nothing to normalise with: no control can show it
-    const double lo = param->Lowest(), hi = param->Highest();
-    double v = value;
-    if (v < lo) v = lo;
-    if (v > hi) v = hi;
-    const double range = hi - lo;
-    double n = 0.0;
-    // A range whose minimum equals its maximum (or a broken one) shows as 0.
-    if (range > 0.0) {
-      const double exponent = param->Exponent();
-      n = (v - lo) / range;
-      if (exponent != 1.0 && exponent != 0.0) n = std::pow(n, 1.0 / exponent);
-    }
-    if (!(n >= 0.0)) n = 0.0;  // also NaN
-    if (n > 1.0) n = 1.0;
-    value = n;
+    value = param->Normalize(value);
   }
   const int count = mControlList.Count();
   for (int i = 0; i < count; ++i) {
@@ -222,10 +177,9 @@ void IGraphics::OfferValueEditor(IControl* control, IFxSetting* param, const IBo
     // object does not have yet.
     return;
   }
-  double value = param->Value();
-  if (param->FlipSign()) value = -value;
+  // The number alone (sign-flipped where the parameter says so), never a value text.
   char text[64];
-  FormatEditorNumber(text, sizeof(text), value, param->Decimals());
+  param->FormatValue(param->Value(), false, text, sizeof(text), false);
   OpenTextField(control, &control->mFontSpec, area, text, param);
 }
 
@@ -278,22 +232,13 @@ bool IGraphics::FillDisc(const IArgb& colour, int x, int y, float radius, const 
   return true;
 }
 
-namespace {
-// Float to int by truncation, limited to the int range (NaN gives 0) so that the conversion
-// itself is always defined; the raster call clips what is left.
-int TruncToInt(float v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483520.0f) return 2147483647;
-  if (v <= -2147483648.0f) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
-}  // namespace
-
 bool IGraphics::StrokeLine(const IArgb& colour, float x1, float y1, float x2, float y2,
                            const IDrawBlend* blend, bool antialias) {
   if (mBackBuffer) {
-    PIX_StrokeLine(mBackBuffer, TruncToInt(x1), TruncToInt(y1), TruncToInt(x2), TruncToInt(y2),
-                   colour.Packed(), RasterWeightOf(blend), RasterModeOf(blend), antialias);
+    // Coordinates outside the int range are limited to it; the raster call clips what is left.
+    PIX_StrokeLine(mBackBuffer, TruncFloatToInt(x1), TruncFloatToInt(y1), TruncFloatToInt(x2),
+                   TruncFloatToInt(y2), colour.Packed(), RasterWeightOf(blend),
+                   RasterModeOf(blend), antialias);
   }
   return true;
 }
@@ -394,8 +339,7 @@ void IGraphics::RedrawRegion(const IBox& area) {
     }
     char text[33];
     std::snprintf(text, sizeof(text), "x: %i, y: %i", mMouseX, mMouseY);
-    IFontSpec style;
-    std::snprintf(style.face, sizeof(style.face), "%s", "Arial");
+    IFontSpec style;  // "Arial"
     style.size = 20;
     style.colour = kBoundsColour;
     IBox where(mWidth - 150, mHeight - 20, mWidth, mHeight);
@@ -407,24 +351,19 @@ void IGraphics::RedrawRegion(const IBox& area) {
 
 IBox IGraphics::ChangedArea() {
   IBox total;
-  bool any = false;
   const int count = mControlList.Count();
   for (int i = 0; i < count; ++i) {
     IControl* c = mControlList.At(i);
     if (!c || !c->NeedsRepaint()) continue;
     const IBox& r = c->mRect;
-    if (!any) {
+    if (r.Empty()) continue;  // an all-zero rect adds nothing
+    if (total.Empty()) {
       total = r;
-      any = true;
-    } else if (!r.Empty()) {
-      if (total.Empty()) {
-        total = r;
-      } else {
-        if (r.mLeft < total.mLeft) total.mLeft = r.mLeft;
-        if (r.mTop < total.mTop) total.mTop = r.mTop;
-        if (r.mRight > total.mRight) total.mRight = r.mRight;
-        if (r.mBottom > total.mBottom) total.mBottom = r.mBottom;
-      }
+    } else {
+      if (r.mLeft < total.mLeft) total.mLeft = r.mLeft;
+      if (r.mTop < total.mTop) total.mTop = r.mTop;
+      if (r.mRight > total.mRight) total.mRight = r.mRight;
+      if (r.mBottom > total.mBottom) total.mBottom = r.mBottom;
     }
   }
   return total;

@@ -36,11 +36,15 @@ class IGraphics {
   virtual int ShowAlert(const char*, const char*, int) { return 0; }
   virtual IChoiceMenu* RunPopupMenu(IChoiceMenu*, const IBox*) { return nullptr; }
   virtual void OpenTextField(IControl*, const IFontSpec*, const IBox*, const char*, IFxSetting*) {}
+  virtual int SpareQuery() { return 0; }  // nothing calls it
   virtual bool OpenEditorWindow(void*) { return false; }
+  virtual void SpareHookA() {}  // nothing calls it
+  virtual void SpareHookB() {}  // nothing calls it
   virtual void CloseEditorWindow() {}
   virtual void* NativeWindow() { return nullptr; }
   virtual void HidePointer() {}
   virtual void RestorePointer() {}
+  virtual void SpareHookC() {}  // nothing calls it
   // Decodes a skin resource of the module (or a file); null when it cannot.
   virtual PIX_IBitmap* DecodeSkinResource(int, const char*) { return nullptr; }
 

@@ -24,6 +24,25 @@ void ZeroScratch(Pin* pin, int frames) {
   const int n = pin->mScratch.Count() < frames ? pin->mScratch.Count() : frames;
   Zero(pin->mScratch.Get(), n);
 }
+
+// Marks one pin connected or not; an unconnected pin reads and writes its own scratch buffer.
+template <typename Pin>
+void SetPinConnected(Pin* pin, bool connected, int blockFrames) {
+  // A pin that stops being connected must not replay the audio last converted into its scratch.
+  if (pin->mActive && !connected) ZeroScratch(pin, blockFrames);
+  pin->mActive = connected;
+  if (!connected) *pin->mSlot = pin->mScratch.Get();
+}
+
+// Resizes and zeroes one pin's scratch for frames samples and points its slot at it; the
+// number of samples the scratch holds afterwards.
+template <typename Pin>
+int ResizeScratch(Pin* pin, int frames) {
+  pin->mScratch.Resize(frames, true);
+  ZeroScratch(pin, frames);
+  *pin->mSlot = pin->mScratch.Get();
+  return pin->mScratch.Count();
+}
 }  // namespace
 
 void IFxBase::ApplyActivity(bool isInput, int start, int count, bool connected) {
@@ -31,16 +50,9 @@ void IFxBase::ApplyActivity(bool isInput, int start, int count, bool connected) 
   SelectPins(start, count, isInput ? InputPinCount() : OutputPinCount(), &first, &end);
   for (int i = first; i < end; ++i) {
     if (isInput) {
-      IInputPin* pin = InputPin(i);
-      // A pin that stops being connected must not replay the audio last converted into its scratch.
-      if (pin->mActive && !connected) ZeroScratch(pin, mBlockFrames);
-      pin->mActive = connected;
-      if (!connected) *pin->mSlot = pin->mScratch.Get();
+      SetPinConnected(InputPin(i), connected, mBlockFrames);
     } else {
-      IOutputPin* pin = OutputPin(i);
-      if (pin->mActive && !connected) ZeroScratch(pin, mBlockFrames);
-      pin->mActive = connected;
-      if (!connected) *pin->mSlot = pin->mScratch.Get();
+      SetPinConnected(OutputPin(i), connected, mBlockFrames);
     }
   }
 }
@@ -179,18 +191,12 @@ void IFxBase::ChangeBlockSize(int frames) {
   // so a failed growth leaves the block size where it was.
   int held = frames;
   for (int i = 0; i < InputPinCount(); ++i) {
-    IInputPin* pin = InputPin(i);
-    pin->mScratch.Resize(frames, true);
-    ZeroScratch(pin, frames);
-    *pin->mSlot = pin->mScratch.Get();
-    if (pin->mScratch.Count() < held) held = pin->mScratch.Count();
+    const int n = ResizeScratch(InputPin(i), frames);
+    if (n < held) held = n;
   }
   for (int i = 0; i < OutputPinCount(); ++i) {
-    IOutputPin* pin = OutputPin(i);
-    pin->mScratch.Resize(frames, true);
-    ZeroScratch(pin, frames);
-    *pin->mSlot = pin->mScratch.Get();
-    if (pin->mScratch.Count() < held) held = pin->mScratch.Count();
+    const int n = ResizeScratch(OutputPin(i), frames);
+    if (n < held) held = n;
   }
   mBlockFrames = held;
 }

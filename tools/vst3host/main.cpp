@@ -132,6 +132,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot read %s (16-bit PCM or 32-bit float WAV)\n", in.c_str());
       return 1;
     }
+    if (fileRate <= 0) {
+      std::fprintf(stderr, "%s gives no usable sample rate\n", in.c_str());
+      return 1;
+    }
     rate = fileRate;
     channels = signal.size() >= 2 ? 2 : 1;
     signal.resize(static_cast<size_t>(channels));
@@ -194,8 +198,10 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < flat.size(); ++i) {
           double r;
           std::memcpy(&r, &ref[i * sizeof(double)], sizeof r);
+          if (flat[i] == r) continue;
           const double diff = std::fabs(flat[i] - r) / std::fmax(std::fabs(r), 1e-300);
-          if (std::fabs(flat[i] - r) > 0.0) worst = std::fmax(worst, diff);
+          // A NaN on either side is a difference (fmax would pass it over).
+          worst = std::isnan(diff) ? INFINITY : std::fmax(worst, diff);
         }
         std::printf("compare: largest relative difference %.3g over %zu samples\n", worst, flat.size());
         if (!(worst <= 1e-12)) status = 1;

@@ -36,15 +36,6 @@ int32 strlen16(const char16* s, int32 maxUnits) {
   return n;
 }
 
-void strncpy8(char8* dst, const char8* src, int32 fieldSize) {
-  if (!dst || fieldSize <= 0) return;
-  int32 i = 0;
-  if (src) {
-    for (; i < fieldSize - 1 && src[i]; ++i) dst[i] = src[i];
-  }
-  dst[i] = 0;
-}
-
 bool SameClassName(FClassID a, FClassID b) { return a && b && std::strcmp(a, b) == 0; }
 
 // ---------------------------------------------------------------- FObject
@@ -109,6 +100,9 @@ void BusList::removeAll() {
 
 // ---------------------------------------------------------------- parameters
 
+// A normalised value held to 0..1; NaN counts as 0.
+static ParamValue Clamp01(ParamValue v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }
+
 Parameter::Parameter() { std::memset(&mInfo, 0, sizeof mInfo); }
 
 Parameter::Parameter(const char8* title, ParamID id, const char8* units,
@@ -150,7 +144,7 @@ static bool ParseNumber(const TChar* text, double* out) {
 bool Parameter::fromString(const TChar* text, ParamValue& normalized) const {
   double v;
   if (!ParseNumber(text, &v)) return false;
-  normalized = v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+  normalized = Clamp01(v);
   return true;
 }
 
@@ -164,7 +158,8 @@ RangeParameter::RangeParameter(const char8* title, ParamID id, const char8* unit
 ParamValue RangeParameter::toPlain(ParamValue n) const {
   const int32 steps = mInfo.stepCount;
   if (steps > 1) {
-    const double k = std::floor(n * (steps + 1));
+    // The step index stays within the range whatever the host passes.
+    const double k = std::floor(Clamp01(n) * (steps + 1));
     return mMin + (k < steps ? k : steps);
   }
   return mMin + n * (mMax - mMin);
@@ -193,8 +188,7 @@ bool RangeParameter::fromString(const TChar* text, ParamValue& normalized) const
   if (mInfo.stepCount > 1) v = std::trunc(v);
   if (v < mMin) v = mMin;
   if (v > mMax) v = mMax;
-  const double n = toNormalized(v);
-  normalized = n < 0.0 ? 0.0 : (n > 1.0 ? 1.0 : n);
+  normalized = Clamp01(toNormalized(v));
   return true;
 }
 
@@ -223,7 +217,8 @@ bool StringListParameter::appendString(const char8* text) {
 ParamValue StringListParameter::toPlain(ParamValue n) const {
   const int32 steps = mInfo.stepCount;
   if (steps <= 0) return 0.0;
-  const double k = std::floor(n * (steps + 1));
+  // The index stays within the list whatever the host passes.
+  const double k = std::floor(Clamp01(n) * (steps + 1));
   return k < steps ? k : steps;
 }
 

@@ -22,8 +22,6 @@ void str8ToStr16(char16* dst, const char8* src, int32 dstUnits);
 void str16ToStr8(char8* dst, const char16* src, int32 dstBytes);
 // Length of a 0-terminated UTF-16 text, counting at most maxUnits units.
 int32 strlen16(const char16* s, int32 maxUnits);
-// Copies 8-bit text into a fixed field, cut at fieldSize - 1 with a terminating 0.
-void strncpy8(char8* dst, const char8* src, int32 fieldSize);
 
 // ---------------------------------------------------------------- array
 

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include "fx/ifxsetting.h"
 #include "fx/module.h"
 #include "fx/synclock.h"
 #include "plugin/quibelombrelux.h"
@@ -64,9 +65,9 @@ const PFactoryInfo& FactoryInfo() {
   static const PFactoryInfo info = [] {
     PFactoryInfo i;
     std::memset(&i, 0, sizeof i);
-    strncpy8(i.vendor, "Quibel", sizeof i.vendor);
-    strncpy8(i.url, "https://quibel.example", sizeof i.url);
-    strncpy8(i.email, "mailto:support@quibel.example", sizeof i.email);
+    CopyTextField(i.vendor, sizeof i.vendor, "Quibel");
+    CopyTextField(i.url, sizeof i.url, "https://quibel.example");
+    CopyTextField(i.email, sizeof i.email, "mailto:support@quibel.example");
     i.flags = PFactoryInfo::kUnicode;
     return i;
   }();
@@ -80,12 +81,12 @@ const PClassInfo2& ClassInfo() {
     const IID16 cid = MakeIID(kClassIdWords[0], kClassIdWords[1], kClassIdWords[2], kClassIdWords[3]);
     std::memcpy(c.cid, cid.bytes, 16);
     c.cardinality = PClassInfo::kManyInstances;
-    strncpy8(c.category, "Audio Module Class", sizeof c.category);
-    strncpy8(c.name, "QuibelOmbrelux", sizeof c.name);
+    CopyTextField(c.category, sizeof c.category, "Audio Module Class");
+    CopyTextField(c.name, sizeof c.name, "QuibelOmbrelux");
     c.classFlags = 2;  // simple mode supported
-    strncpy8(c.subCategories, "Fx|Dynamics", sizeof c.subCategories);
-    strncpy8(c.version, "1.0.1", sizeof c.version);
-    strncpy8(c.sdkVersion, "VST 3.5.2", sizeof c.sdkVersion);
+    CopyTextField(c.subCategories, sizeof c.subCategories, "Fx|Dynamics");
+    CopyTextField(c.version, sizeof c.version, "1.0.1");
+    CopyTextField(c.sdkVersion, sizeof c.sdkVersion, "VST 3.5.2");
     return c;
   }();
   return info;

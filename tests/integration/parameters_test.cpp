@@ -153,6 +153,19 @@ TEST_F(ParameterTest, PlainAndNormalisedConversionsUseTheExponent) {
   EXPECT_EQ(c->plainParamToNormalized(77, 0.3), 0.3);
 }
 
+TEST_F(ParameterTest, PlainValueOfBypassIsAlwaysAnIndexOfItsTwoTexts) {
+  // "off" and "on": index = integer part of n x 2, at most 1; values outside 0..1 give the ends.
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, 0.0), 0.0);
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, 0.49), 0.0);
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, 0.5), 1.0);
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, 1.0), 1.0);
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, 2.0), 1.0);
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, -0.5), 0.0);
+  EXPECT_EQ(c->normalizedParamToPlain(kBypassId, -1e300), 0.0);
+  const double fromNan = c->normalizedParamToPlain(kBypassId, NAN);
+  EXPECT_TRUE(fromNan == 0.0 || fromNan == 1.0) << fromNan;
+}
+
 TEST_F(ParameterTest, SetParamNormalizedChangesOnlyDynamicsParameters) {
   EXPECT_EQ(c->setParamNormalized(kTopThr, 0.75), kResultOk);
   EXPECT_NEAR(c->getParamNormalized(kTopThr), 0.75, 1e-12);

@@ -12,8 +12,9 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace {
-// A plug-in parameter exported to the host: plain, normalised and text conversions and the default
-// follow the parameter record's own mapping (with its exponent), not a linear range.
+// A plug-in parameter exported to the host: its default, plain value and text parsing follow the
+// parameter record's own mapping (with its exponent), not a linear range. Text output and plain to
+// normalised are answered by IFxVST3 itself from the record.
 class SettingParameter : public RangeParameter {
  public:
   SettingParameter(IFxSetting* setting, ParamID id, int32 flags, UnitID unit)
@@ -27,12 +28,6 @@ class SettingParameter : public RangeParameter {
     if (std::isnan(n)) n = 0.0;
     n = n < 0.0 ? 0.0 : (n > 1.0 ? 1.0 : n);
     return mSetting->Lowest() + std::pow(n, mSetting->Exponent()) * (mSetting->Highest() - mSetting->Lowest());
-  }
-  ParamValue toNormalized(ParamValue plain) const override { return mSetting->Normalize(plain); }
-  void toString(ParamValue n, String128 text) const override {
-    char buf[128];
-    mSetting->FormatValue(n, true, buf, sizeof buf, true);
-    str8ToStr16(text, buf, 128);
   }
   bool fromString(const TChar* text, ParamValue& normalized) const override {
     if (!text) return false;
@@ -316,9 +311,9 @@ void IFxVST3::ApplyParameterChanges(IParameterChanges* changes) {
       if (std::isfinite(index) && index > -2147483648.0 && index < 2147483648.0) {
         LoadPreset(static_cast<int>(index));
       }
-    } else if (id < static_cast<ParamID>(ParamCount())) {
+    } else if (IFxSetting* s = SettingFor(id)) {
       const int idx = static_cast<int>(id);
-      GetParam(idx)->AssignNormalized(value);
+      s->AssignNormalized(value);
       if (AttachedGraphics()) AttachedGraphics()->RouteParamToControls(idx, value, true);
       ParamChanged(idx, kSourceHost);
     } else if (TakesMidi() && id < static_cast<ParamID>(ParamCount()) + 128) {
@@ -486,27 +481,27 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
 
 tresult PLUGIN_API IFxVST3::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                                   String128 string) {
-  IFxSetting* s = id < static_cast<ParamID>(ParamCount()) ? GetParam(static_cast<int>(id)) : nullptr;
+  IFxSetting* s = SettingFor(id);
   if (!s || !string) return kResultFalse;
   char buf[128];
   s->FormatValue(valueNormalized, true, buf, sizeof buf, true);
-  str8ToStr16(string, buf, 128);
+  Widen(string, buf);
   return kResultOk;
 }
 
 ParamValue PLUGIN_API IFxVST3::plainParamToNormalized(ParamID id, ParamValue plainValue) {
-  IFxSetting* s = id < static_cast<ParamID>(ParamCount()) ? GetParam(static_cast<int>(id)) : nullptr;
+  IFxSetting* s = SettingFor(id);
   return s ? s->Normalize(plainValue) : plainValue;
 }
 
 ParamValue PLUGIN_API IFxVST3::getParamNormalized(ParamID id) {
   if (id == kBypassId) return IsBypassed() ? 1.0 : 0.0;
-  IFxSetting* s = id < static_cast<ParamID>(ParamCount()) ? GetParam(static_cast<int>(id)) : nullptr;
+  IFxSetting* s = SettingFor(id);
   return s ? s->NormalizedValue() : 0.0;
 }
 
 tresult PLUGIN_API IFxVST3::setParamNormalized(ParamID id, ParamValue value) {
-  IFxSetting* s = id < static_cast<ParamID>(ParamCount()) ? GetParam(static_cast<int>(id)) : nullptr;
+  IFxSetting* s = SettingFor(id);
   if (!s) return kResultFalse;
   s->AssignNormalized(value);
   return kResultOk;

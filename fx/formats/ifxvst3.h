@@ -126,6 +126,10 @@ class IFxVST3 : public IFxBase,
   Steinberg::TArray<IFxVST3View*>& OpenViews() { return mOpenViews; }
 
  private:
+  // The parameter record a host id names; null for every other id.
+  IFxSetting* SettingFor(ParamID id) const {
+    return id < static_cast<ParamID>(ParamCount()) ? GetParam(static_cast<int>(id)) : nullptr;
+  }
   void MakeBusesAndParameters();
   Steinberg::Vst::UnitID UnitForGroup(const char* group);
   void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);

@@ -102,10 +102,9 @@ bool DeinitModule() { return true; }
 
 QO_EXPORT IPluginFactory* PLUGIN_API GetPluginFactory() {
   std::lock_guard<std::mutex> guard(FactoryMutex());
-  if (gFactory) {
-    gFactory->addRef();
-    return gFactory;
-  }
+  // A count that comes back as 1 was 0: another thread's last release is deleting that factory
+  // (its destructor waits for this lock to forget it), so a new one is made instead.
+  if (gFactory && gFactory->addRef() > 1) return gFactory;
   ModuleFactory* factory = new (std::nothrow) ModuleFactory(FactoryInfo());
   if (!factory) return nullptr;
   factory->registerClass(&ClassInfo(), CreateVST3Instance, nullptr);

@@ -1,17 +1,16 @@
 #include "raster/pixcombine.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "raster/pixpaint.h"
+
 namespace {
+using pixpaint::Lane;
+using pixpaint::Pack;
+
 constexpr uint16_t Reciprocal(int i) { return i == 0 ? 0 : static_cast<uint16_t>(65536 / i - 1); }
 
 inline int Clamp(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-inline int Lane(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
-inline uint32_t Pack(int a, int r, int g, int b) {
-  return static_cast<uint32_t>(a & 0xFF) << 24 | static_cast<uint32_t>(r & 0xFF) << 16 |
-         static_cast<uint32_t>(g & 0xFF) << 8 | static_cast<uint32_t>(b & 0xFF);
-}
 }  // namespace
 
 #define QO_R16(n) Reciprocal(n), Reciprocal(n + 1), Reciprocal(n + 2), Reciprocal(n + 3), \
@@ -130,21 +129,11 @@ void CombineHsvAdjust(uint32_t* pixel, int R, int G, int B, int A, int t) {
 // ---------------------------------------------------------------- region copy
 
 namespace {
-struct Rows {
-  uint32_t* first;
-  int64_t step;  // pixels from one row (top to bottom) to the next, negative when bottom-up
-  uint32_t* Row(int j) const { return first + step * j; }
-};
-
-Rows RowsOf(PIX_IBitmap* bm, uint32_t* data) {
-  const int64_t stride = bm->RowStride();
-  if (bm->IsBottomUp()) return Rows{data + stride * (bm->PixelHeight() - 1), -stride};
-  return Rows{data, stride};
-}
+using pixpaint::TopRows;
 
 // Runs op(dst, src) over every pixel pair of the clipped region.
 template <class Op>
-void ForEachPixel(const Rows& d, const Rows& s, int x, int y, int l, int t, int w, int h, Op op) {
+void ForEachPixel(const TopRows& d, const TopRows& s, int x, int y, int l, int t, int w, int h, Op op) {
   for (int j = 0; j < h; ++j) {
     uint32_t* dp = d.Row(y + j) + x;
     const uint32_t* sp = s.Row(t + j) + l;
@@ -194,7 +183,7 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const IBo
   uint32_t* sData = src->PixelData();
   if (!dData || !sData) return;
 
-  const Rows drows = RowsOf(dest, dData), srows = RowsOf(src, sData);
+  const TopRows drows = pixpaint::TopRowsOf(dest, dData), srows = pixpaint::TopRowsOf(src, sData);
   const int X = static_cast<int>(dx), Y = static_cast<int>(dy), L = static_cast<int>(l),
             T = static_cast<int>(t), w = static_cast<int>(r - l), h = static_cast<int>(b - t);
 
@@ -206,16 +195,10 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const IBo
     return;
   }
   mode &= 0x100FF;
-  if (mode == 0 && alpha == 1.0f) {
-    for (int j = 0; j < h; ++j) {
-      std::memcpy(drows.Row(Y + j) + X, srows.Row(T + j) + L, sizeof(uint32_t) * static_cast<size_t>(w));
-    }
-    return;
-  }
+  // Mode 0 at weight 1.0 is the row copy of W = 256 below.
   if (mode == 0 && alpha == 0.5f) {
-    ForEachPixel(drows, srows, X, Y, L, T, w, h, [](uint32_t* d, uint32_t s) {
-      *d = ((*d >> 1) & 0x7F7F7F7Fu) + ((s >> 1) & 0x7F7F7F7Fu);
-    });
+    ForEachPixel(drows, srows, X, Y, L, T, w, h,
+                 [](uint32_t* d, uint32_t s) { *d = pixpaint::Half(*d) + pixpaint::Half(s); });
     return;
   }
   const int W = PIX_Weight(alpha);
@@ -230,7 +213,7 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const IBo
         return;
       }
       ForEachPixel(drows, srows, X, Y, L, T, w, h, [W](uint32_t* d, uint32_t s) {
-        auto mix = [W](int dv, int sv) { return sv + (dv - sv) * (256 - W) / 256; };
+        auto mix = [W](int dv, int sv) { return pixpaint::MixOp::Mix(dv, sv, W); };
         *d = Pack(mix(A8(*d), A8(s)), mix(R8(*d), R8(s)), mix(G8(*d), G8(s)), mix(B8(*d), B8(s)));
       });
       return;
@@ -270,7 +253,7 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const IBo
         }
         const int P = (a + 1) * W / 256;
         const int da = A8(*d) + P;
-        auto mix = [P](int dv, int sv) { return sv + (dv - sv) * (256 - P) / 256; };
+        auto mix = [P](int dv, int sv) { return pixpaint::MixOp::Mix(dv, sv, P); };
         *d = Pack(da > 255 ? 255 : da, mix(R8(*d), R8(s)), mix(G8(*d), G8(s)), mix(B8(*d), B8(s)));
       });
       return;
@@ -278,9 +261,7 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const IBo
       ForEachPixel(drows, srows, X, Y, L, T, w, h, [W](uint32_t* d, uint32_t s) {
         const int a = A8(s);
         if (a == 0) return;
-        const int P = (a + 1) * W / 256;
-        *d = Pack(Clamp(A8(*d) + a * P / 256), Clamp(R8(*d) + R8(s) * P / 256),
-                  Clamp(G8(*d) + G8(s) * P / 256), Clamp(B8(*d) + B8(s) * P / 256));
+        CombineAdd(d, R8(s), G8(s), B8(s), a, (a + 1) * W / 256);
       });
       return;
     case kRasterSourceAlpha | kRasterDodge:

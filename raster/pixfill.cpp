@@ -4,37 +4,21 @@
 #include <new>
 
 #include "raster/pixcombine.h"
+#include "raster/pixpaint.h"
 #include "raster/pixpng.h"
 
 namespace {
 
-// Rows counted from the top, whatever the storage order of the bitmap.
-struct RowWalk {
-  uint32_t* first;
-  int64_t step;  // pixels from one row to the one below it; negative for bottom-up bitmaps
-  uint32_t* Row(int64_t j) const { return first + step * j; }
-};
-
-RowWalk WalkOf(PIX_IBitmap* bm, uint32_t* data, int64_t stride) {
-  if (bm->IsBottomUp()) return RowWalk{data + stride * (bm->PixelHeight() - 1), -stride};
-  return RowWalk{data, stride};
-}
-
-inline int Lane(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
-
-inline uint32_t PackLanes(int64_t a, int64_t r, int64_t g, int64_t b) {
-  return static_cast<uint32_t>(a & 0xFF) << 24 | static_cast<uint32_t>(r & 0xFF) << 16 |
-         static_cast<uint32_t>(g & 0xFF) << 8 | static_cast<uint32_t>(b & 0xFF);
-}
-
-// Whole-word lane fractions: every byte lane shifted right on its own, the low bits dropped.
-inline uint32_t Half(uint32_t p) { return (p >> 1) & 0x7F7F7F7Fu; }
-inline uint32_t Quarter(uint32_t p) { return (p >> 2) & 0x3F3F3F3Fu; }
-inline uint32_t Eighth(uint32_t p) { return (p >> 3) & 0x1F1F1F1Fu; }
+using pixpaint::Eighth;
+using pixpaint::Half;
+using pixpaint::Lane;
+using pixpaint::Pack;
+using pixpaint::Quarter;
+using pixpaint::TopRows;
 
 // Runs op on every pixel of the clipped block (cols x rows from column x, top row y).
 template <class Op>
-void ForEachPixel(const RowWalk& walk, int64_t x, int64_t y, int64_t cols, int64_t rows, Op op) {
+void ForEachPixel(const TopRows& walk, int64_t x, int64_t y, int64_t cols, int64_t rows, Op op) {
   for (int64_t j = 0; j < rows; ++j) {
     uint32_t* p = walk.Row(y + j) + x;
     for (int64_t i = 0; i < cols; ++i) op(p + i);
@@ -78,32 +62,29 @@ void PIX_FillArea(PIX_IBitmap* bitmap, int x, int y, int w, int h, uint32_t colo
   if (stride < width) return;
   if (cols > width - X) cols = width - X;
   if (rows > height - Y) rows = height - Y;
-  const RowWalk walk = WalkOf(bitmap, data, stride);
+  const TopRows walk = pixpaint::TopRowsOf(bitmap, data);
 
   const int W = PIX_Weight(alpha);
   const int low = mode & 0xFF;
 
   if (low == kRasterCopy) {
     // The weights with an exact shift-and-mask form run on whole words.
+    auto run = [&](const auto& op) {
+      ForEachPixel(walk, X, Y, cols, rows, [&op](uint32_t* p) { op(p, 0); });
+    };
     switch (W) {
       case 256:
-        ForEachPixel(walk, X, Y, cols, rows, [colour](uint32_t* p) { *p = colour; });
+        run(pixpaint::StoreOp{colour});
         return;
-      case 128: {
-        const uint32_t c = Half(colour);
-        ForEachPixel(walk, X, Y, cols, rows, [c](uint32_t* p) { *p = Half(*p) + c; });
+      case 128:
+        run(pixpaint::MaskHalfOp{colour});
         return;
-      }
-      case 64: {
-        const uint32_t c = Quarter(colour);
-        ForEachPixel(walk, X, Y, cols, rows, [c](uint32_t* p) { *p = Half(*p) + Quarter(*p) + c; });
+      case 64:
+        run(pixpaint::MaskQuarterOp{colour});
         return;
-      }
-      case 192: {
-        const uint32_t c = Quarter(colour) + Half(colour);
-        ForEachPixel(walk, X, Y, cols, rows, [c](uint32_t* p) { *p = Quarter(*p) + c; });
+      case 192:
+        run(pixpaint::MaskThreeQuarterOp{colour});
         return;
-      }
       default:
         break;
     }
@@ -115,11 +96,10 @@ void PIX_FillArea(PIX_IBitmap* bitmap, int x, int y, int w, int h, uint32_t colo
   switch (low) {
     case kRasterCopy: {
       if (W < 0) return;
-      const int keep = 256 - W;
       ForEachPixel(walk, X, Y, cols, rows, [=](uint32_t* p) {
         const uint32_t d = *p;
-        auto mix = [keep](int dv, int sv) { return sv + (dv - sv) * keep / 256; };
-        *p = PackLanes(mix(Lane(d, 24), W), mix(Lane(d, 16), R), mix(Lane(d, 8), G), mix(Lane(d, 0), B));
+        auto mix = [W](int dv, int sv) { return pixpaint::MixOp::Mix(dv, sv, W); };
+        *p = Pack(mix(Lane(d, 24), W), mix(Lane(d, 16), R), mix(Lane(d, 8), G), mix(Lane(d, 0), B));
       });
       return;
     }
@@ -188,13 +168,12 @@ void PIX_Smooth3x3(PIX_IBitmap* bitmap, int w, int h) {
   const int width = bitmap->PixelWidth(), height = bitmap->PixelHeight();
   if (w > width) w = width;
   if (h > height) h = height;
-  if (w < 1 || h < 1 || width < 1 || height < 1) return;
-  if (w < 2 || h < 2) return;
+  if (w < 2 || h < 2) return;  // also when the bitmap is empty
   uint32_t* data = bitmap->PixelData();
   if (!data) return;
   const int64_t stride = bitmap->RowStride();
   if (stride < width) return;
-  const RowWalk walk = WalkOf(bitmap, data, stride);
+  const TopRows walk = pixpaint::TopRowsOf(bitmap, data);
 
   // Two rows: the unsmoothed copy of the current row and of the one above it.
   uint32_t fixed[kSmoothFixedPixels];

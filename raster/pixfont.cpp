@@ -10,6 +10,7 @@
 #include "raster/pixcombine.h"
 #include "raster/pixfill.h"
 #include "raster/pixfontsys.h"
+#include "raster/pixpaint.h"
 #include "raster/pixtextlayout.h"
 #include "raster/pixutf8.h"
 
@@ -52,24 +53,11 @@ PIX_IBitmap* GlyphScratch(int n) {
 }
 
 // Rows counted from the top, whatever the storage order.
-struct Rows {
-  uint32_t* first;
-  int64_t step;
-  uint32_t* Row(int64_t j) const { return first + step * j; }
-};
+using Rows = pixpaint::TopRows;
+Rows RowsOf(PIX_IBitmap* bm) { return pixpaint::TopRowsOf(bm, bm->PixelData()); }
 
-Rows RowsOf(PIX_IBitmap* bm) {
-  uint32_t* data = bm->PixelData();
-  const int64_t stride = bm->RowStride();
-  if (bm->IsBottomUp()) return Rows{data + stride * (bm->PixelHeight() - 1), -stride};
-  return Rows{data, stride};
-}
-
-inline int Lane(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
-inline uint32_t Pack(int a, int r, int g, int b) {
-  return static_cast<uint32_t>(a & 0xFF) << 24 | static_cast<uint32_t>(r & 0xFF) << 16 |
-         static_cast<uint32_t>(g & 0xFF) << 8 | static_cast<uint32_t>(b & 0xFF);
-}
+using pixpaint::Lane;
+using pixpaint::Pack;
 
 // Mix toward the colour: x = X + (x - X) x k / 256 on the colour lanes, alpha toward 255.
 inline void MixToward(uint32_t* p, int R, int G, int B, int k) {
@@ -94,6 +82,10 @@ CombinerFn CombinerOf(int mode) {
     default: return nullptr;
   }
 }
+
+// Order of the sorted glyph list by code: negative, 0 or positive as a is below, equal to or above b
+// (the sign of a - b, without overflow for any code asked for).
+inline int GlyphKeyCompare(int a, int b) { return (a > b) - (a < b); }
 
 // The per-pixel weight of coverage c under the integer weight W.
 inline int CoverageWeight(int W, int c) {
@@ -181,7 +173,7 @@ GlyphRecord* PIX_CachedFont::FindGlyphRecord(int code) {
   int lo = 0, hi = mGlyphList.Count() - 1;
   while (lo <= hi) {
     const int mid = lo + (hi - lo) / 2;
-    const int diff = list[mid].code - code;
+    const int diff = GlyphKeyCompare(list[mid].code, code);
     if (diff == 0) return &list[mid];
     if (diff < 0) lo = mid + 1;
     else hi = mid - 1;
@@ -210,9 +202,14 @@ bool PIX_CachedFont::CaptureGlyph(int code) {
   }
   auto finish = [&]() {
     if (added) {
+      // The rest of the list is sorted: the new record only moves into its place (sorting the whole
+      // list for every new glyph made text of many distinct characters very slow).
       GlyphRecord* list = mGlyphList.Get();
-      std::sort(list, list + mGlyphList.Count(),
-                [](const GlyphRecord& x, const GlyphRecord& y) { return x.code < y.code; });
+      GlyphRecord* last = list + mGlyphList.Count() - 1;
+      auto byCode = [](const GlyphRecord& x, const GlyphRecord& y) {
+        return GlyphKeyCompare(x.code, y.code) < 0;
+      };
+      std::rotate(std::upper_bound(list, last, *last, byCode), last, last + 1);
     }
     return true;
   };
@@ -347,7 +344,7 @@ int PIX_CachedFont::RenderText(PIX_IBitmap* target, const char* text, int length
 
 int PIX_CachedFont::MeasureCached(const char* text, int length, IBox* box, int flags) {
   const bool vertical = (mFlags & kFontVertical) != 0;
-  const int lineStep = mLineHeight + mLineSpacing;
+  const int64_t lineStep = static_cast<int64_t>(mLineHeight) + mLineSpacing;
   int64_t x = 0, y = 0, right = 0, bottom = 0;
   PIX_Utf8Reader reader(text, length);
   int code = 0;
@@ -381,8 +378,8 @@ int PIX_CachedFont::MeasureCached(const char* text, int length, IBox* box, int f
   }
   right = std::min<int64_t>(right, INT32_MAX - 1);
   bottom = std::min<int64_t>(bottom, INT32_MAX - 1);
-  box->mRight = static_cast<int32_t>(box->mLeft + right);
-  box->mBottom = static_cast<int32_t>(box->mTop + bottom);
+  box->mRight = PIX_ClampCoord(box->mLeft + right);
+  box->mBottom = PIX_ClampCoord(box->mTop + bottom);
   return static_cast<int>(vertical ? right : bottom);
 }
 
@@ -410,8 +407,10 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* target, const char* text, int length
     W = m.Width();
     H = m.Height();
   }
-  int x = 0, y = 0;
-  PIX_TextOrigin(*box, W, H, flags, &x, &y);
+  int ox = 0, oy = 0;
+  PIX_TextOrigin(*box, W, H, flags, &ox, &oy);
+  // The pen in 64 bits: long text takes it beyond the 32-bit range, where nothing is drawn.
+  int64_t x = ox, y = oy;
   if (reversed) y += H;
 
   IBox clip;
@@ -419,9 +418,9 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* target, const char* text, int length
       !PIX_TextClip(*box, target->PixelWidth(), target->PixelHeight(), flags, &clip))
     return 0;
 
-  const int x0 = x, y0 = y;
+  const int64_t x0 = x, y0 = y;
   int64_t lowest = y0, rightmost = x0;
-  const int lineStep = mLineHeight + mLineSpacing;
+  const int64_t lineStep = static_cast<int64_t>(mLineHeight) + mLineSpacing;
   PIX_Utf8Reader reader(text, length);
   int code = 0;
   while (reader.Next(&code)) {
@@ -444,16 +443,17 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* target, const char* text, int length
     if (!r || !GlyphImage(*r)) continue;
     const GlyphRecord g = *r;
     if (reversed) y -= g.height;
-    const bool drawn = RenderTextFromCache(target, static_cast<uint16_t>(code), x, y, &clip);
+    const bool drawn = RenderTextFromCache(target, static_cast<uint16_t>(code), PIX_ClampCoord(x),
+                                           PIX_ClampCoord(y), &clip);
     if (!vertical) {
       x += g.advance;
-      if (drawn) lowest = std::max<int64_t>(lowest, static_cast<int64_t>(y) + g.height);
+      if (drawn) lowest = std::max(lowest, y + g.height);
     } else {
       y += reversed ? g.height - g.advance : g.advance;
-      if (drawn) rightmost = std::max<int64_t>(rightmost, static_cast<int64_t>(x) + g.width);
+      if (drawn) rightmost = std::max(rightmost, x + g.width);
     }
   }
-  return static_cast<int>(vertical ? rightmost - x0 : lowest - y0);
+  return PIX_ClampCoord(vertical ? rightmost - x0 : lowest - y0);
 }
 
 bool PIX_CachedFont::RenderTextFromCache(PIX_IBitmap* target, uint16_t code, int x, int y,
@@ -513,10 +513,8 @@ bool PIX_CachedFont::RenderTextFromCache(PIX_IBitmap* target, uint16_t code, int
   const int W = PIX_Weight(mBlendWeight);
   if (W <= 0) return true;
   if (mode == kRasterCopy) {
-    ForCovered(cov, covStep, rows, px, py, cw, ch, [&](uint32_t* p, int c) {
-      const int k = W == 256 ? 255 - c : (W * c >= 65792 ? 0 : 256 - W * c / 256);
-      MixToward(p, R, G, B, k);
-    });
+    ForCovered(cov, covStep, rows, px, py, cw, ch,
+               [&](uint32_t* p, int c) { MixToward(p, R, G, B, 256 - CoverageWeight(W, c)); });
   } else if (mode == kRasterMultiply) {
     ForCovered(cov, covStep, rows, px, py, cw, ch,
                [&](uint32_t* p, int c) { MultiplyToward(p, R, G, B, CoverageWeight(W, c)); });

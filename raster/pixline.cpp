@@ -78,34 +78,17 @@ bool ClipSegment64(int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2, int64_t w
 
 // ---------------------------------------------------------------- pixel operations
 
-// Whole-word blends of mode 0 at the weights 1.0, 0.5, 0.25 and 0.75: byte halves and quarters by
-// shift and mask, alpha byte included.
-inline uint32_t Half(uint32_t v) { return (v >> 1) & 0x7F7F7F7Fu; }
-inline uint32_t Quarter(uint32_t v) { return (v >> 2) & 0x3F3F3F3Fu; }
-
-struct MaskFullOp {
-  uint32_t colour;
-  void operator()(uint32_t* p, int) const { *p = colour; }
-};
-struct MaskHalfOp {
-  uint32_t colour;
-  void operator()(uint32_t* p, int) const { *p = Half(colour) + Half(*p); }
-};
-struct MaskQuarterOp {
-  uint32_t colour;
-  void operator()(uint32_t* p, int) const { *p = Half(*p) + Quarter(*p) + Quarter(colour); }
-};
-struct MaskThreeQuarterOp {
-  uint32_t colour;
-  void operator()(uint32_t* p, int) const { *p = Half(colour) + Quarter(colour) + Quarter(*p); }
-};
+// Mode 0 at the weights 1.0, 0.5, 0.25 and 0.75: the whole-word blends, alpha byte included.
+using pixpaint::MaskHalfOp;
+using pixpaint::MaskQuarterOp;
+using pixpaint::MaskThreeQuarterOp;
 
 // Calls fn(op) with the mask operation of a weight compared exactly with the four values; false
 // when the weight is none of them.
 template <class Fn>
 bool WithMaskOp(float weight, uint32_t colour, Fn&& fn) {
   if (weight == 1.0f) {
-    fn(MaskFullOp{colour});
+    fn(pixpaint::StoreOp{colour});
   } else if (weight == 0.5f) {
     fn(MaskHalfOp{colour});
   } else if (weight == 0.25f) {

@@ -5,24 +5,14 @@
 
 #include "raster/pixfont.h"
 
-namespace {
-
-// Differences of box edges in 64 bits, then narrowed: boxes far out of range give far-away points
-// rather than overflow.
-int Narrow(int64_t v) {
-  return static_cast<int>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, v)));
-}
-
-}  // namespace
-
 void PIX_TextOrigin(const IBox& box, int W, int H, int flags, int* x, int* y) {
   int64_t px = box.mLeft, py = box.mTop;
   if (flags & kTextRight) px = static_cast<int64_t>(box.mRight) - W;
   else if (flags & kTextCenter) px = box.mLeft + (static_cast<int64_t>(box.mRight) - W - box.mLeft) / 2;
   if (flags & kTextBottom) py = static_cast<int64_t>(box.mBottom) - H;
   else if (flags & kTextVCenter) py = box.mTop + (static_cast<int64_t>(box.mBottom) - H - box.mTop) / 2;
-  *x = Narrow(px);
-  *y = Narrow(py);
+  *x = PIX_ClampCoord(px);
+  *y = PIX_ClampCoord(py);
 }
 
 bool PIX_TextClip(const IBox& box, int targetWidth, int targetHeight, int flags, IBox* clip) {
@@ -52,8 +42,9 @@ bool PIX_NativeTextPlacement(const IBox& box, int W, int H, int flags, int targe
     r = std::min<int64_t>(r, box.mRight);
     b = std::min<int64_t>(b, box.mBottom);
   }
-  *x = Narrow(px);
-  *y = Narrow(py);
-  *cut = IBox(Narrow(l), Narrow(t), Narrow(std::max(r, l)), Narrow(std::max(b, t)));
+  *x = PIX_ClampCoord(px);
+  *y = PIX_ClampCoord(py);
+  *cut = IBox(PIX_ClampCoord(l), PIX_ClampCoord(t), PIX_ClampCoord(std::max(r, l)),
+              PIX_ClampCoord(std::max(b, t)));
   return r > l && b > t;
 }

@@ -2,7 +2,15 @@
 // divisions truncate toward zero. Alignment: right wins over centre, bottom over vertical centre.
 #pragma once
 
+#include <cstdint>
+
 #include "fx/records.h"
+
+// A coordinate worked out in 64 bits, limited to the 32-bit range: points far out of range stay far
+// away rather than wrap around.
+inline int PIX_ClampCoord(int64_t v) {
+  return v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : static_cast<int>(v));
+}
 
 // Glyph-cache path: the pen's starting point for a text of W x H in box. kTextCenter gives
 // left + (right - W - left) / 2, kTextRight right - W, kTextVCenter top + (bottom - H - top) / 2,

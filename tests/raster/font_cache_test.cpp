@@ -124,6 +124,31 @@ TEST(FontCache, CodesAbove127GoToTheSortedList) {
   EXPECT_EQ(f.font.FindGlyph(0x150), nullptr);
 }
 
+// Codes captured in a scrambled order all end up in the sorted list and are found again; codes
+// far outside the 16-bit range are simply not there.
+TEST(FontCache, ManyCodesInAnyOrderAreFound) {
+  Font f;
+  std::string text;
+  std::vector<int> codes;
+  for (int k = 0; k < 3000; ++k) codes.push_back(0x800 + (k * 1237) % 3000);  // 1237 is prime to 3000
+  for (int c : codes) {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  f.Measure(text.c_str());
+  EXPECT_EQ(f.font.GlyphListCount(), 3000);
+  for (int c = 0x800; c < 0x800 + 3000; ++c) {
+    const GlyphRecord* r = f.font.FindGlyph(c);
+    ASSERT_NE(r, nullptr) << c;
+    EXPECT_EQ(r->code, c);
+  }
+  EXPECT_EQ(f.font.FindGlyph(0x7FF), nullptr);
+  EXPECT_EQ(f.font.FindGlyph(0x800 + 3000), nullptr);
+  EXPECT_EQ(f.font.FindGlyph(INT32_MIN), nullptr);
+  EXPECT_EQ(f.font.FindGlyph(INT32_MAX), nullptr);
+}
+
 TEST(FontCache, PrecacheAsciiCapturesAtAdoptionAndRefusesTheRest) {
   Font f(kFontPrecacheAscii);
   EXPECT_GT(f.font.FindGlyph('A')->imageOffset, 0);  // captured at adoption, after codes 0-64
@@ -368,6 +393,53 @@ TEST(FontCache, NullBoxOrTextDrawsNothing) {
   box = IBox(0, 0, 10, 10);
   EXPECT_EQ(f.font.RenderText(bm.get(), "AA", 0, &box, 0), 0);  // length 0
   EXPECT_EQ(InkBox(*bm, 0), IBox());
+}
+
+// A font of line height 1000 whose glyphs come from the test patterns (still captured: below 1024).
+int TallLineHeight(HFONT) { return 1000; }
+const PIX_GlyphSource kTallGlyphs = {TallLineHeight, fonttest::Render};
+
+// A bitmap that asks for the glyph cache, so that fonts of line heights from 256 up do not go the
+// native path in the x86-64 Windows builds.
+struct CacheOnlyBitmap : PIX_MemBitmap {
+  CacheOnlyBitmap(int w, int h) : PIX_MemBitmap(w, h) {
+    std::fill(PixelData(), PixelData() + RowStride() * h, 0u);
+  }
+  intptr_t QueryFeature(int code, void*) override { return code == kFeatureGlyphCacheOnly ? 1 : 0; }
+};
+
+// Long text takes the pen far beyond the 32-bit range: 4294968 line feeds of 1000 pixels put it at
+// 4294968000 = 2^32 + 704. The glyph after them lies far outside the bitmap and is not drawn; a pen
+// that wrapped around would put it at 704, inside.
+TEST(FontCache, PenFarBeyondThe32BitRangeDrawsNothing) {
+  PIX_SetGlyphSource(&kTallGlyphs);
+  const std::string text = std::string(4294968, '\n') + "A";
+  const int length = static_cast<int>(text.size());
+  {
+    PIX_CachedFont font;
+    font.AdoptFontHandle(FakeHandle(), 0);
+    font.SetGlyphColour(0xFF336699u);
+    CacheOnlyBitmap bm(8, 720);
+    IBox box(0, 0, 8, 720);
+    EXPECT_EQ(font.RenderText(&bm, text.c_str(), length, &box, 0), 0);
+    EXPECT_EQ(InkBox(bm, 0), IBox());
+    // Measured: the box keeps a bottom at or below its top, however far the text reaches.
+    IBox m(0, 100, 0, 0);
+    font.RenderText(&bm, text.c_str(), length, &m, kTextCalcRect);
+    EXPECT_GE(m.mBottom, m.mTop);
+    EXPECT_GE(m.mRight, m.mLeft);
+  }
+  {
+    // Vertical text: the line feeds move the pen right.
+    PIX_CachedFont font;
+    font.AdoptFontHandle(FakeHandle(), kFontVertical);
+    font.SetGlyphColour(0xFF336699u);
+    CacheOnlyBitmap bm(720, 8);
+    IBox box(0, 0, 720, 8);
+    EXPECT_EQ(font.RenderText(&bm, text.c_str(), length, &box, 0), 0);
+    EXPECT_EQ(InkBox(bm, 0), IBox());
+  }
+  PIX_SetGlyphSource(nullptr);
 }
 
 TEST(FontCache, InstanceCountAndSharedScratch) {

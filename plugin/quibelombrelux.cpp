@@ -49,11 +49,12 @@ void QuibelOmbrelux::ResetAudio() {
   // release keep their meaning whatever order rate and parameters arrived in.
   UpdateTimeConstant(kAttack);
   UpdateTimeConstant(kRelease);
-  // The block buffer is sized here, outside the audio road.
+  // The block buffer and the engine's working arrays are sized here, outside the audio road.
   const int frames = BlockFrames();
   if (frames > mInterleavedFrames && mInterleaved.Reserve(static_cast<size_t>(frames) * 2)) {
     mInterleavedFrames = frames;
   }
+  mEngine.Prepare(frames);
 }
 
 void QuibelOmbrelux::UpdateTimeConstant(int paramIdx) {

@@ -39,6 +39,18 @@ class StarvedEngine : public Ombrelux {
   }
 };
 
+// Records the largest room (high-rate frames) it is ever asked for.
+class RoomWatchingEngine : public Ombrelux {
+ public:
+  size_t largest = 0;
+
+ protected:
+  bool ReserveScratch(size_t highFrames) override {
+    if (highFrames > largest) largest = highFrames;
+    return Ombrelux::ReserveScratch(highFrames);
+  }
+};
+
 void SetBand(BasicComp& band, double thresholdDb, double ratio) {
   band.mThreshold = FromDb(thresholdDb);
   band.mRatio = ratio;
@@ -298,6 +310,22 @@ TEST(GainChangeReport, BlockWithoutScratchRoomStaysDryAndReportsZero) {
   EXPECT_FALSE(e.ProcessInterleaved(v.data(), 2));
   EXPECT_EQ(v, (std::vector<double>{1.0, 1.0, 0.5, -0.5}));
   EXPECT_EQ(e.mGainChangeDb, 0.0);
+}
+
+// Room made beforehand covers every block up to that length at the factor then in force; a block
+// past it (or an unaddressable length) is refused by Prepare as by processing.
+TEST(GainChangeReport, PreparedRoomCoversBlocksUpToItsLength) {
+  RoomWatchingEngine e;
+  e.SetOversampling(4);
+  ASSERT_TRUE(e.Prepare(512));
+  EXPECT_EQ(e.largest, 2048u);
+  std::vector<double> v = dsptest::RandomStereo(512, 3, 0.5);
+  for (int frames : {512, 1, 300, 512}) {
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), frames));
+    EXPECT_EQ(e.largest, 2048u) << frames;
+  }
+  EXPECT_FALSE(e.Prepare(300000000));  // 1.2e9 frames at the high rate: beyond what is addressed
+  EXPECT_TRUE(e.Prepare(0));
 }
 
 TEST(GainChangeReport, OversizedBlockStaysDryAndReportsZero) {

@@ -95,21 +95,19 @@ bool AudioProcessor::ReserveScratch(size_t highFrames) {
   return mHighRate.Reserve(highFrames * 2) && mDry.Reserve(highFrames * 2);
 }
 
-bool AudioProcessor::ReserveBlock(int frames) {
+bool AudioProcessor::Prepare(int frames) {
   if (frames < 0) frames = 0;
   const int64_t high = static_cast<int64_t>(frames) * (mOversampling > 1 ? mOversampling : 1);
   // Two doubles per frame must stay addressable and the high-rate frame count must fit an int.
   return high <= INT32_MAX / 2 && ReserveScratch(static_cast<size_t>(high));
 }
 
-bool AudioProcessor::Prepare(int frames) { return ReserveBlock(frames); }
-
 bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
   if (frames < 0) frames = 0;
   const int factor = mOversampling > 1 ? mOversampling : 1;
   const int64_t high = static_cast<int64_t>(frames) * factor;
   // Two channels only.
-  if (mChannels != 2.0 || !ReserveBlock(frames)) {
+  if (mChannels != 2.0 || !Prepare(frames)) {
     BlockLeftDry();
     return false;
   }

@@ -58,8 +58,9 @@ class AudioProcessor {
   // scratch arrays could not be provided (or the channel count is not 2): the block is then left as
   // it came in.
   bool ProcessInterleaved(double* interleaved, int frames);
-  // Makes room now, outside the audio road, for blocks of up to frames frames at the current
-  // factor, so that ProcessInterleaved need not allocate. False when it cannot.
+  // Makes room for blocks of up to frames frames at the current factor; called outside the audio
+  // road, so that ProcessInterleaved (which calls it for each block) need not allocate. False when
+  // the block is too long to address or the room cannot be had.
   bool Prepare(int frames);
   void FilterAndDecimate(double* highRate, double* out, int highFrames);
 
@@ -75,9 +76,6 @@ class AudioProcessor {
   // Called when a block is refused and passes unprocessed.
   virtual void BlockLeftDry() {}
   void DesignFilters();
-  // Scratch room for a block of frames frames at the current factor; false when the block is too
-  // long to address or the room cannot be had.
-  bool ReserveBlock(int frames);
   // Called after a block whose processing may have overflowed: clears non-finite filter memories.
   void RecoverFilters();
 

@@ -2,14 +2,30 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
-namespace {
-constexpr double kNeperPerDb = 0.1151292546497;  // gain = exp(dB x this)
+const IFxIdentity& PluginIdentity() {
+  static const IFxIdentity identity = {
+      "QuibelOmbrelux", "", "Quibel", "1.0.1", 0x10001, 'OmLx', 'Qbel',
+      kNumParams, 1, "1-1 2-2", 0, false, false, false};
+  return identity;
 }
 
-QuibelOmbrelux::QuibelOmbrelux(const IFxCreateArgs& args)
-    : IFxBinding(args, kNumParams, "1-1 2-2", 1, "QuibelOmbrelux", "", "Quibel", 0x10001, 'OmLx',
-                 'Qbel', 0, false, false, false) {
+IFxBase* NewPluginObject(const IFxCreateArgs& args) {
+  QuibelOmbrelux* fx = nullptr;
+  try {
+    fx = new (std::nothrow) QuibelOmbrelux(args);
+  } catch (...) {
+    return nullptr;
+  }
+  if (fx && !fx->ConstructedWhole()) {
+    IFxBinding::Discard(fx);
+    return nullptr;
+  }
+  return fx;
+}
+
+QuibelOmbrelux::QuibelOmbrelux(const IFxCreateArgs& args) : IFxBinding(args, PluginIdentity()) {
   if (!ConstructedWhole()) return;
   DefineParameters();
   StoreCurrentAsPresets("-", 1);
@@ -58,16 +74,12 @@ void QuibelOmbrelux::ResetAudio() {
 }
 
 void QuibelOmbrelux::UpdateTimeConstant(int paramIdx) {
-  const double t = GetParam(paramIdx)->Value() / 1000.0;
+  const double seconds = GetParam(paramIdx)->Value() / 1000.0;
   for (Ombrelux* e : {&mEngine, &mCurveEngine}) {
-    TrackerChannel* channels[2] = {&e->mTracker.mLeft, &e->mTracker.mRight};
-    for (TrackerChannel* c : channels) {
-      const double coef = std::exp(-1.0 / (c->mRate * t));
-      if (paramIdx == kAttack) {
-        c->mAttackCoef = coef;
-      } else {
-        c->mReleaseCoef = coef;
-      }
+    if (paramIdx == kAttack) {
+      e->SetAttackSeconds(seconds);
+    } else {
+      e->SetReleaseSeconds(seconds);
     }
   }
 }
@@ -79,13 +91,13 @@ void QuibelOmbrelux::ParamChanged(int paramIdx, ParamChangeSource) {
   const double v = p->Value();
   for (Ombrelux* e : {&mEngine, &mCurveEngine}) {
     switch (paramIdx) {
-      case kTopThreshold: e->mTopComp.mThreshold = std::exp(v * kNeperPerDb); break;
-      case kTopRatio: e->mTopComp.mRatio = v; break;
-      case kAvgThreshold: e->mMidComp.mThreshold = std::exp(v * kNeperPerDb); break;
-      case kAvgRatio: e->mMidComp.mRatio = v; break;
-      case kBtmThreshold: e->mBtmComp.mThreshold = std::exp(v * kNeperPerDb); break;
-      case kBtmRatio: e->mBtmComp.mRatio = v; break;
-      case kSaturation: e->mSaturation = 10.0 * p->NormalizedValue(); break;
+      case kTopThreshold: e->SetTopThresholdDb(v); break;
+      case kTopRatio: e->SetTopRatio(v); break;
+      case kAvgThreshold: e->SetMidThresholdDb(v); break;
+      case kAvgRatio: e->SetMidRatio(v); break;
+      case kBtmThreshold: e->SetBtmThresholdDb(v); break;
+      case kBtmRatio: e->SetBtmRatio(v); break;
+      case kSaturation: e->SetDrive(10.0 * p->NormalizedValue()); break;
       default: break;
     }
   }

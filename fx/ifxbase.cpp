@@ -1,6 +1,7 @@
 #include "fx/ifxbase.h"
 
 #include <cassert>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -49,8 +50,11 @@ IFxBase::IFxBase(int paramCount, const char* channelIOText, int presetCount,
   mOutputPtrs.ChangeSize(outBytes, false);
   mSliceIn.ChangeSize(inBytes, false);
   mSliceOut.ChangeSize(outBytes, false);
+  mBusIn.ChangeSize(inBytes, false);
+  mBusOut.ChangeSize(outBytes, false);
   if (mInputPtrs.Size() != inBytes || mOutputPtrs.Size() != outBytes ||
-      mSliceIn.Size() != inBytes || mSliceOut.Size() != outBytes) {
+      mSliceIn.Size() != inBytes || mSliceOut.Size() != outBytes || mBusIn.Size() != inBytes ||
+      mBusOut.Size() != outBytes) {
     mConstructedWhole = false;
     return;
   }
@@ -138,6 +142,16 @@ void IFxBase::SetParameterFromGUI(int paramIdx, double normalized) {
   p->AssignNormalized(normalized);
   InformHostOfParamChange(paramIdx, normalized);
   ParamChanged(paramIdx, kSourceEditor);
+}
+
+void IFxBase::SetParameterFromHost(int paramIdx, double normalized) {
+  IFxSetting* p = GetParam(paramIdx);
+  if (!p || std::isnan(normalized)) return;
+  const double n = normalized < 0.0 ? 0.0 : (normalized > 1.0 ? 1.0 : normalized);
+  SyncLockScope lock(&mLock);
+  p->AssignNormalized(n);
+  if (mAttachedGraphics) mAttachedGraphics->RouteParamToControls(paramIdx, n, true);
+  ParamChanged(paramIdx, kSourceHost);
 }
 
 void IFxBase::ConnectGraphics(IGraphics* graphics) {

@@ -16,6 +16,15 @@
 
 class IGraphics;
 
+// One host bus as a binding hands it to the base: its channel count as the host gives it and one
+// buffer pointer per channel (single or double precision, whichever the block uses).
+struct IHostBus {
+  int32_t mChannels = 0;
+  float* const* mFloat = nullptr;
+  double* const* mDouble = nullptr;
+  bool mActive = true;  // an inactive bus connects none of its channels
+};
+
 enum ParamChangeSource : int32_t {
   kSourceReset = 0,
   kSourceHost = 1,
@@ -104,6 +113,10 @@ class IFxBase {
   bool LoadPreset(int index);
   const char* PresetLabel(int index) const;
   void ResendAllParams(ParamChangeSource source);
+  // A host's change of one parameter, the same in every format: the normalised value is limited to
+  // 0..1 (NaN changes nothing), assigned, shown on the bound controls and announced to the plug-in
+  // with kSourceHost. Audio thread or the host's parameter thread; takes mLock.
+  void SetParameterFromHost(int paramIdx, double normalized);
   void SetInputCaption(int index, const char* text);
   void SetOutputCaption(int index, const char* text);
 
@@ -172,6 +185,17 @@ class IFxBase {
   void ProcessHostBlock(double** inputs, double** outputs, int frames);
   void ProcessHostBlockFloat(float** inputs, float** outputs, int frames);
 
+  // ---- host buses onto pins, the same for every format (one block, audio thread, under mLock)
+  // Connects input pins first .. first + count - 1 to the bus's channels in order; a pin whose
+  // channel the bus lacks (or whose pointer is null, or on an inactive bus) is unconnected and
+  // reads its own scratch buffer.
+  void ConnectInputBus(int firstPin, int count, const IHostBus& bus);
+  // Connects output pins from firstPin on to the bus's channels in order, up to the last pin;
+  // returns how many pins the bus covers (its channel count, limited to the pins left).
+  int ConnectOutputBus(int firstPin, const IHostBus& bus);
+  // Runs one block on the buffers the Connect calls gave to the connected pins.
+  void ProcessConnectedPins(bool singlePrecision, int frames);
+
  protected:
   // Creates the latency delay line (the VST3 and AAX bindings do, when there is an input pin).
   bool CreateDelayLine();
@@ -225,6 +249,9 @@ class IFxBase {
   // Host buffer pointers offset into the current slice of an over-long block (one per pin).
   GrowableBlock mSliceIn{4096};
   GrowableBlock mSliceOut{4096};
+  // Host buffer per pin as the Connect calls leave it (float* or double*).
+  GrowableBlock mBusIn{4096};
+  GrowableBlock mBusOut{4096};
 };
 
 // What a format binding hands to the plug-in constructor (the VST2 host callback; empty for VST3

@@ -284,3 +284,52 @@ void IFxBase::ProcessHostBlock(double** inputs, double** outputs, int frames) {
 void IFxBase::ProcessHostBlockFloat(float** inputs, float** outputs, int frames) {
   ProcessSlices(inputs, outputs, frames);
 }
+
+static void* BusChannel(const IHostBus& bus, int ch) {
+  if (!bus.mActive || ch >= bus.mChannels) return nullptr;
+  if (bus.mFloat) return bus.mFloat[ch];
+  if (bus.mDouble) return bus.mDouble[ch];
+  return nullptr;
+}
+
+void IFxBase::ConnectInputBus(int firstPin, int count, const IHostBus& bus) {
+  int first, end;
+  SelectPins(firstPin, count, InputPinCount(), &first, &end);
+  void** slots = static_cast<void**>(mBusIn.Data());
+  for (int i = first; i < end; ++i) {
+    slots[i] = BusChannel(bus, i - first);
+    SetPinConnected(InputPin(i), slots[i] != nullptr, mBlockFrames);
+  }
+}
+
+int IFxBase::ConnectOutputBus(int firstPin, const IHostBus& bus) {
+  const int channels = bus.mChannels < 0 ? 0 : bus.mChannels;
+  int first, end;
+  SelectPins(firstPin, channels, OutputPinCount(), &first, &end);
+  void** slots = static_cast<void**>(mBusOut.Data());
+  for (int i = first; i < end; ++i) {
+    slots[i] = BusChannel(bus, i - first);
+    SetPinConnected(OutputPin(i), slots[i] != nullptr, mBlockFrames);
+  }
+  return end - first;
+}
+
+void IFxBase::ProcessConnectedPins(bool singlePrecision, int frames) {
+  // The block entries take one buffer per connected pin, in pin order: pack the slots in place
+  // (the packed index never passes the pin index).
+  void** in = static_cast<void**>(mBusIn.Data());
+  void** out = static_cast<void**>(mBusOut.Data());
+  int k = 0;
+  for (int i = 0; i < InputPinCount(); ++i) {
+    if (InputPin(i)->mActive) in[k++] = in[i];
+  }
+  k = 0;
+  for (int i = 0; i < OutputPinCount(); ++i) {
+    if (OutputPin(i)->mActive) out[k++] = out[i];
+  }
+  if (singlePrecision) {
+    ProcessHostBlockFloat(reinterpret_cast<float**>(in), reinterpret_cast<float**>(out), frames);
+  } else {
+    ProcessHostBlock(reinterpret_cast<double**>(in), reinterpret_cast<double**>(out), frames);
+  }
+}

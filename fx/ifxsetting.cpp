@@ -71,6 +71,19 @@ double IFxSetting::Normalize(double v) const {
   return n;
 }
 
+double IFxSetting::PlainOf(double n) const {
+  if (std::isnan(n)) n = 0.0;
+  n = n < 0.0 ? 0.0 : (n > 1.0 ? 1.0 : n);
+  return mLowest + std::pow(n, mExponent) * (mHighest - mLowest);
+}
+
+bool IFxSetting::ParseValueText(const char* text, double* value) const {
+  double v;
+  if (!value || !ParseDecimal(text, &v)) return false;
+  *value = mFlipSign ? -v : v;
+  return true;
+}
+
 const IValueText* IFxSetting::ValueTextEntry(int value) const {
   const IValueText* e = static_cast<const IValueText*>(mValueTexts.Data());
   const int count = CountValueTexts();

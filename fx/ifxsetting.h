@@ -31,7 +31,14 @@ class IFxSetting {
   // Sets the value from a normalised value (limited to 0..1; NaN leaves the value unchanged).
   void AssignNormalized(double n);
   double NormalizedValue() const { return Normalize(mPlainValue); }
+  // Normalised value of a value in display units (limited to the range; the exponent's curve).
   double Normalize(double plain) const;
+  // Value in display units of a normalised value (limited to 0..1, NaN taken as 0), not rounded to
+  // the step: the inverse of Normalize.
+  double PlainOf(double normalized) const;
+  // Reads a value text in display units, with the sign flipped back for a parameter shown with
+  // its sign flipped; false when the text holds no number (the value is left alone).
+  bool ParseValueText(const char* text, double* value) const;
   // Writes the display text of a value into out (at most outSize - 1 characters and a NUL).
   void FormatValue(double value, bool isNormalized, char* out, int outSize, bool useValueTexts) const;
   // Appends an entry to the value-text table; false when it cannot grow.

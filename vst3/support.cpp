@@ -1,12 +1,35 @@
 #include "vst3/support.h"
 
-#include "fx/numbertext.h"
-
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace Steinberg {
+
+namespace {
+// Number texts with '.' as the separator whatever the process's locale (the standard conversions
+// never read it).
+void FormatFixedText(char8* out, size_t size, int32 precision, double value) {
+  if (precision < 0) precision = 0;
+  if (precision > 16) precision = 16;
+  const std::to_chars_result r = std::to_chars(out, out + size - 1, value, std::chars_format::fixed, precision);
+  *(r.ec == std::errc() ? r.ptr : out) = 0;
+}
+
+// A decimal number at the start of the text (after spaces and an optional '+'); false when none
+// or when it is not finite.
+bool ReadDecimal(const char8* text, double* out) {
+  while (*text == ' ' || *text == '\t') ++text;
+  if (*text == '+') ++text;
+  const char8* end = text + std::strlen(text);
+  double v = 0.0;
+  const std::from_chars_result r = std::from_chars(text, end, v, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr == text || !std::isfinite(v)) return false;
+  *out = v;
+  return true;
+}
+}  // namespace
 
 // ---------------------------------------------------------------- strings
 
@@ -128,7 +151,7 @@ void Parameter::toString(ParamValue normalized, String128 text) const {
   if (mInfo.stepCount == 1) {
     std::snprintf(buf, sizeof buf, "%s", normalized > 0.5 ? "On" : "Off");
   } else {
-    FormatFixed(buf, sizeof buf, mPrecision, normalized);
+    FormatFixedText(buf, sizeof buf, mPrecision, normalized);
   }
   str8ToStr16(text, buf, 128);
 }
@@ -138,7 +161,7 @@ static bool ParseNumber(const TChar* text, double* out) {
   if (!text) return false;
   char8 buf[128];
   str16ToStr8(buf, text, sizeof buf);
-  return ParseDecimal(buf, out);
+  return ReadDecimal(buf, out);
 }
 
 bool Parameter::fromString(const TChar* text, ParamValue& normalized) const {
@@ -177,7 +200,7 @@ void RangeParameter::toString(ParamValue normalized, String128 text) const {
   if (mInfo.stepCount > 1) {
     std::snprintf(buf, sizeof buf, "%d", static_cast<int>(toPlain(normalized)));
   } else {
-    FormatFixed(buf, sizeof buf, mPrecision, toPlain(normalized));
+    FormatFixedText(buf, sizeof buf, mPrecision, toPlain(normalized));
   }
   str8ToStr16(text, buf, 128);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "fx/formats/ifxvst3view.h"
-#include "fx/numbertext.h"
 #include "fx/igraphics.h"
 
 using namespace Steinberg;
@@ -24,18 +23,13 @@ class SettingParameter : public RangeParameter {
     setPrecision(setting->Decimals());
     mInfo.defaultNormalizedValue = mValue = setting->Normalize(setting->DefaultValue());
   }
-  ParamValue toPlain(ParamValue n) const override {
-    if (std::isnan(n)) n = 0.0;
-    n = n < 0.0 ? 0.0 : (n > 1.0 ? 1.0 : n);
-    return mSetting->Lowest() + std::pow(n, mSetting->Exponent()) * (mSetting->Highest() - mSetting->Lowest());
-  }
+  ParamValue toPlain(ParamValue n) const override { return mSetting->PlainOf(n); }
   bool fromString(const TChar* text, ParamValue& normalized) const override {
     if (!text) return false;
     char buf[128];
     str16ToStr8(buf, text, sizeof buf);
     double v;
-    if (!ParseDecimal(buf, &v)) return false;
-    if (mSetting->FlipSign()) v = -v;
+    if (!mSetting->ParseValueText(buf, &v)) return false;
     normalized = mSetting->Normalize(v);
     return true;
   }
@@ -70,12 +64,6 @@ IFxVST3::IFxVST3(const IFxCreateArgs&, int paramCount, const char* channelIOText
     }
   } else {
     SetOutputCaption(0, "Output");
-  }
-  for (int i = 0; i < InputPinCount(); ++i) {
-    if (!mInPointers.add(nullptr)) MarkConstructionFailed();
-  }
-  for (int i = 0; i < OutputPinCount(); ++i) {
-    if (!mOutPointers.add(nullptr)) MarkConstructionFailed();
   }
 }
 
@@ -311,11 +299,8 @@ void IFxVST3::ApplyParameterChanges(IParameterChanges* changes) {
       if (std::isfinite(index) && index > -2147483648.0 && index < 2147483648.0) {
         LoadPreset(static_cast<int>(index));
       }
-    } else if (IFxSetting* s = SettingFor(id)) {
-      const int idx = static_cast<int>(id);
-      s->AssignNormalized(value);
-      if (AttachedGraphics()) AttachedGraphics()->RouteParamToControls(idx, value, true);
-      ParamChanged(idx, kSourceHost);
+    } else if (SettingFor(id)) {
+      SetParameterFromHost(static_cast<int>(id), value);
     } else if (TakesMidi() && id < static_cast<ParamID>(ParamCount()) + 128) {
       IMidiEvent event;
       event.SetControlChange(static_cast<int>(id) - ParamCount(),
@@ -355,76 +340,43 @@ tresult PLUGIN_API IFxVST3::process(ProcessData& data) {
   if (!single && data.symbolicSampleSize != kSample64) return kResultOk;
   if (data.numSamples <= 0) return kResultOk;  // a parameter flush: nothing to render
 
-  // Channels whose host pointer is missing count as unconnected: they read and write the pins'
-  // own scratch buffers, never a pointer the host no longer guarantees.
-  auto channelOf = [single](const AudioBusBuffers& bus, int ch) -> void* {
-    if (!bus.channelBuffers32) return nullptr;
-    return single ? static_cast<void*>(bus.channelBuffers32[ch])
-                  : static_cast<void*>(bus.channelBuffers64[ch]);
+  // The main input bus feeds the main pins, a linked side-chain bus the side-chain pins, and the
+  // output buses fill the output pins in order. Channels whose host pointer is missing count as
+  // unconnected: they read and write the pins' own scratch buffers.
+  auto busOf = [single](const AudioBusBuffers& b, bool active) {
+    IHostBus bus;
+    bus.mChannels = b.numChannels;
+    if (single) {
+      bus.mFloat = b.channelBuffers32;
+    } else {
+      bus.mDouble = b.channelBuffers64;
+    }
+    bus.mActive = active;
+    return bus;
   };
-
-  // Inputs.
   const int inPins = InputPinCount();
-  const AudioBusBuffers* inBuses = data.numInputs > 0 ? data.inputs : nullptr;
-  if (!inBuses) {
+  const int mainPins = inPins - mSideChainChannels;
+  if (data.numInputs <= 0 || !data.inputs) {
     MarkInputPinsActive(0, inPins, false);
-  } else if (mSideChainChannels == 0) {
-    int c = inBuses[0].numChannels;
-    c = c < 0 ? 0 : (c > inPins ? inPins : c);
-    for (int i = 0; i < inPins; ++i) MarkInputPinsActive(i, 1, i < c && channelOf(inBuses[0], i));
   } else {
-    const int side = mSideChainChannels;
-    const int main = inPins - side;
-    const Bus* sideBus = audioInputs.at(1);
-    const bool linked = sideBus && sideBus->active && data.numInputs > 1;
-    if (!linked && mSideChainLinked) BlankPinBuffers();
-    mSideChainLinked = linked;
-    int c = inBuses[0].numChannels;
-    c = c < 0 ? 0 : (c > main ? main : c);
-    for (int i = 0; i < main; ++i) MarkInputPinsActive(i, 1, i < c && channelOf(inBuses[0], i));
-    int s = linked ? inBuses[1].numChannels : 0;
-    s = s < 0 ? 0 : (s > side ? side : s);
-    for (int i = 0; i < side; ++i) {
-      MarkInputPinsActive(main + i, 1, i < s && channelOf(inBuses[1], i));
+    ConnectInputBus(0, mainPins, busOf(data.inputs[0], true));
+    if (mSideChainChannels != 0) {
+      const Bus* sideBus = audioInputs.at(1);
+      const bool linked = sideBus && sideBus->active && data.numInputs > 1;
+      if (!linked && mSideChainLinked) BlankPinBuffers();
+      mSideChainLinked = linked;
+      ConnectInputBus(mainPins, mSideChainChannels, linked ? busOf(data.inputs[1], true) : IHostBus());
     }
   }
-  int k = 0;
-  for (int i = 0; i < inPins; ++i) {
-    if (!InputPin(i)->mActive) continue;
-    const bool second = mSideChainChannels != 0 && i >= inPins - mSideChainChannels;
-    const int ch = second ? i - (inPins - mSideChainChannels) : i;
-    mInPointers.at(k++) = channelOf(inBuses[second ? 1 : 0], ch);
-  }
-
-  // Outputs: the buses' channels fill the output pins in order.
   const int outPins = OutputPinCount();
-  AudioBusBuffers* outBuses = data.numOutputs > 0 ? data.outputs : nullptr;
   int start = 0;
-  k = 0;
-  for (int j = 0; outBuses && j < data.numOutputs && start < outPins; ++j) {
-    int n = outBuses[j].numChannels;
-    n = n < 0 ? 0 : (n > outPins - start ? outPins - start : n);
+  for (int j = 0; data.outputs && j < data.numOutputs && start < outPins; ++j) {
     const Bus* bus = audioOutputs.at(j);
-    const bool active = bus && bus->active;
-    for (int ch = 0; ch < n; ++ch) {
-      void* p = channelOf(outBuses[j], ch);
-      MarkOutputPinsActive(start + ch, 1, active && p);
-      if (active && p) mOutPointers.at(k++) = p;
-    }
-    start += n;
-    outBuses[j].silenceFlags = 0;
+    start += ConnectOutputBus(start, busOf(data.outputs[j], bus && bus->active));
+    data.outputs[j].silenceFlags = 0;
   }
   MarkOutputPinsActive(start, outPins - start, false);
-
-  void** inPtrs = inPins > 0 ? &mInPointers.at(0) : nullptr;
-  void** outPtrs = outPins > 0 ? &mOutPointers.at(0) : nullptr;
-  if (single) {
-    ProcessHostBlockFloat(reinterpret_cast<float**>(inPtrs), reinterpret_cast<float**>(outPtrs),
-                          data.numSamples);
-  } else {
-    ProcessHostBlock(reinterpret_cast<double**>(inPtrs), reinterpret_cast<double**>(outPtrs),
-                     data.numSamples);
-  }
+  ProcessConnectedPins(single, data.numSamples);
   return kResultOk;
 }
 

@@ -140,7 +140,4 @@ class IFxVST3 : public IFxBase,
   bool mSideChainLinked = false;
   Steinberg::Vst::ProcessContext mHostContext;
   Steinberg::TArray<IFxVST3View*> mOpenViews{10};  // not owning
-  // Host channel pointers of the active pins of the current block, one slot per pin.
-  Steinberg::TArray<void*> mInPointers{2};
-  Steinberg::TArray<void*> mOutPointers{2};
 };

@@ -120,6 +120,10 @@ void IFxSetting::FormatValue(double value, bool isNormalized, char* out, int out
   if (mDecimals > 0) {
     FormatFixed(out, static_cast<size_t>(outSize), mDecimals, value);
   } else {
+    // A value that lies a rounding error below a whole number (251 after a trip through its
+    // normalised value comes back as 250.99999999999997) shows that number, not the one below.
+    const double whole = std::round(value);
+    if (std::fabs(value - whole) <= 1e-9 * (std::fabs(whole) > 1.0 ? std::fabs(whole) : 1.0)) value = whole;
     std::snprintf(out, static_cast<size_t>(outSize), "%d", TruncToInt(value));
   }
 }

@@ -48,8 +48,7 @@ class IGraphics {
   // Decodes a skin resource of the module (or a file); null when it cannot.
   virtual PIX_IBitmap* DecodeSkinResource(int, const char*) { return nullptr; }
 
-  // ---- reached from the plug-in base (through the method table, so the framework core does not
-  // link the GUI)
+  // ---- reached from the plug-in base, which owns the graphics object
   // Shows a parameter's value (normalised or in display units) on every control bound to it.
   virtual void RouteParamToControls(int paramIdx, double value, bool normalized);
   // Makes the back buffer (mWidth x mHeight) and the empty scratch bitmap.

@@ -6,6 +6,10 @@
 #include "dsp/ombrelux.h"
 #include "plugin/binding.h"
 
+class IGraphics;
+class IGainTransfer;
+class IGainDot;
+
 enum QuibelParams {
   kTopThreshold = 0,
   kTopRatio,
@@ -26,9 +30,11 @@ class QuibelOmbrelux : public IFxBinding {
 
   // Re-initialises the engines for the host rate (after a rate or block-size change).
   void ResetAudio() override;
-  // Writes the changed parameter's engine setting into both engines.
+  // Writes the changed parameter's engine setting into both engines, then recomputes the transfer
+  // curve (for every index, mapped or not).
   void ParamChanged(int paramIdx, ParamChangeSource source) override;
-  // Runs the audio engine over one block of two channels (called with mLock held).
+  // Runs the audio engine over one block of two channels (called with mLock held), then feeds the
+  // meters.
   void ProcessSamples(double** inputs, double** outputs, int frames) override;
 
   // Oversampling factor for a host rate: 4 below 88100 Hz, 2 below 192000 Hz, else 1.
@@ -36,15 +42,32 @@ class QuibelOmbrelux : public IFxBinding {
 
   const Ombrelux& Engine() const { return mEngine; }
   const Ombrelux& CurveEngine() const { return mCurveEngine; }
+  int ReductionMeterIndex() const { return mReductionMeterIndex; }
+  IGainTransfer* TransferView() const { return mTransferView; }
+  IGainDot* DotView() const { return mDotView; }
+
+  // The text of the editor's version label ("v" and the vendor version, e.g. "v1.0.1").
+  static void VersionText(int vendorVersion, char* text, int size);
 
  private:
   void DefineParameters();
+  // Fills the editor: backdrop, skin strips, the nine knobs, the three meters and the version label,
+  // in their drawing order (the graphics object comes from the constructor).
+  void LayoutEditor(IGraphics* graphics);
+  // The transfer curve from the curve engine, one one-frame run per pixel column of its view.
+  void RecomputeCurve();
+  // After a block: the dot, the bar and a repaint mark for every control.
+  void FeedMeters(IGraphics* graphics);
+  // The engine setting of one mapped parameter, in both engines.
+  void AssignParameter(int paramIdx, const IFxSetting& param);
   // Attack or release coefficients of both engines from the parameter's current value.
   void UpdateTimeConstant(int paramIdx);
 
   Ombrelux mEngine;
   Ombrelux mCurveEngine;
   int mReductionMeterIndex = -1;
+  IGainTransfer* mTransferView = nullptr;  // not owned (the graphics object's control)
+  IGainDot* mDotView = nullptr;            // not owned (the graphics object's control)
   ScratchArray mInterleaved;  // kept between blocks, grown outside the block when the size grows
   int mInterleavedFrames = 0;
 };

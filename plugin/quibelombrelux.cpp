@@ -194,13 +194,14 @@ void QuibelOmbrelux::ProcessSamples(double** inputs, double** outputs, int frame
   mEngine.ProcessInterleaved(buffer, frames);
   DeinterleaveStereo(frames, outputs[0], outputs[1], buffer);
   // The meters are fed once an editor graphics object is attached (window open or not).
-  if (IGraphics* graphics = AttachedGraphics()) FeedMeters(graphics);
+  FeedMeters(mEngine.mTracker.mBlockPeak, mEngine.mGainChangeDb);
 }
 
-void QuibelOmbrelux::FeedMeters(IGraphics* graphics) {
+void QuibelOmbrelux::FeedMeters(double blockPeak, double changeDb) {
+  IGraphics* graphics = AttachedGraphics();
+  if (!graphics) return;
   // Minus infinity for a silent block; the controls decide what that draws.
-  const double inputDb = std::log(std::fabs(mEngine.mTracker.mBlockPeak)) * kDbPerNeper;
-  const double changeDb = mEngine.mGainChangeDb;
+  const double inputDb = std::log(std::fabs(blockPeak)) * kDbPerNeper;
   if (mDotView) mDotView->SetLevels(inputDb, changeDb);
   // -12..+12 dB onto 0..1; a change that is not a number stays one (the bar then draws nothing).
   double bar = (changeDb + 12.0) / 24.0;

@@ -46,6 +46,11 @@ class QuibelOmbrelux : public IFxBinding {
   IGainTransfer* TransferView() const { return mTransferView; }
   IGainDot* DotView() const { return mDotView; }
 
+  // The meter feeding after a block (audio thread, under mLock): the dot gets the block's input level
+  // and gain change, the bar the gain change, and every control a repaint mark. Nothing happens
+  // without an attached graphics object.
+  void FeedMeters(double blockPeak, double gainChangeDb);
+
   // The text of the editor's version label ("v" and the vendor version, e.g. "v1.0.1").
   static void VersionText(int vendorVersion, char* text, int size);
 
@@ -56,8 +61,6 @@ class QuibelOmbrelux : public IFxBinding {
   void LayoutEditor(IGraphics* graphics);
   // The transfer curve from the curve engine, one one-frame run per pixel column of its view.
   void RecomputeCurve();
-  // After a block: the dot, the bar and a repaint mark for every control.
-  void FeedMeters(IGraphics* graphics);
   // The engine setting of one mapped parameter, in both engines.
   void AssignParameter(int paramIdx, const IFxSetting& param);
   // Attack or release coefficients of both engines from the parameter's current value.

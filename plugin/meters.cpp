@@ -108,6 +108,7 @@ double IGainTransfer::GainAt(int i) const {
 }
 
 bool IGainTransfer::DrawInto(IGraphics* graphics) {
+  if (mSource) mSource->BringCurveUpToDate();
   int count = mRect.mRight - mRect.mLeft;
   if (count > mCurveLength) count = mCurveLength;
   double px = 0.0, py = 0.0;

@@ -37,12 +37,20 @@ class IGainReduction : public IControl {
   std::atomic<double> mLevel{0.5};  // 0 dB until the first block
 };
 
+// What keeps a transfer view's curve current; asked before every paint of the view.
+class ICurveSource {
+ public:
+  virtual ~ICurveSource() = default;
+  virtual void BringCurveUpToDate() = 0;
+};
+
 // The transfer curve: the gain change against the input level, one point per pixel column.
 class IGainTransfer : public IControl {
  public:
   // The curve arrays get one entry per pixel column of the area, all zero.
   IGainTransfer(IFxBase* plug, const IBox& area);
   ~IGainTransfer() override;
+  // Brings the curve up to date through its source, then draws the polyline of its points.
   bool DrawInto(IGraphics* graphics) override;
 
   // Writer side (the plug-in, under its lock): the point at the cursor, which then advances and
@@ -56,6 +64,7 @@ class IGainTransfer : public IControl {
   std::atomic<double>* mCurveGainDb = nullptr;  // owned: gain change in dB at each level
   int mCurveLength = 0;                         // entries in each array
   int mCurveCursor = 0;                         // next index the plug-in writes
+  ICurveSource* mSource = nullptr;              // not owned; null: the points are drawn as they are
 };
 
 // The dot at the last block's input level and gain change, drawn over the curve.

@@ -81,6 +81,7 @@ void QuibelOmbrelux::LayoutEditor(IGraphics* graphics) {
   mReductionMeterIndex = graphics->AddControl(reduction);
 
   IGainTransfer* transfer = new IGainTransfer(this, transferArea);
+  transfer->mSource = &mCurveSource;
   mTransferView = graphics->AddControl(transfer) >= 0 ? transfer : nullptr;
 
   // Made before the label, added after it: drawn last, over the label and the curve.
@@ -156,6 +157,17 @@ void QuibelOmbrelux::UpdateTimeConstant(int paramIdx) {
 void QuibelOmbrelux::ParamChanged(int paramIdx, ParamChangeSource) {
   SyncLockScope lock(&mLock);
   if (const IFxSetting* p = GetParam(paramIdx)) AssignParameter(paramIdx, *p);
+  // The curve costs 300 one-frame engine runs: a host may bring many changes per block on the
+  // audio thread, so it is only marked here and computed once, before the next paint of the view.
+  mCurveStale.store(true, std::memory_order_release);
+  if (mTransferView) mTransferView->mChanged.store(true, std::memory_order_relaxed);
+}
+
+void QuibelOmbrelux::RefreshCurve() {
+  if (!mCurveStale.load(std::memory_order_acquire)) return;
+  SyncLockScope lock(&mLock);
+  if (!mCurveStale.load(std::memory_order_relaxed)) return;
+  mCurveStale.store(false, std::memory_order_relaxed);
   RecomputeCurve();
 }
 
@@ -234,6 +246,4 @@ void QuibelOmbrelux::RecomputeCurve() {
     view->WritePoint(level, mCurveEngine.mGainChangeDb);
   }
   mCurveEngine.mExternalEnvelope = nullptr;  // the frame goes out of scope
-  // Repainted at the next tick even when no block marks the controls (transport stopped).
-  view->mChanged.store(true, std::memory_order_relaxed);
 }

@@ -45,13 +45,38 @@ TEST(TransferCurve, RecomputedForEveryParameterIndex) {
     IGainTransfer* curve = p->TransferView();
     ASSERT_NE(curve, nullptr);
     ASSERT_EQ(curve->LevelAt(150), 0.0);
+    EXPECT_FALSE(p->CurveOutOfDate());
     p->ParamChanged(idx, kSourceHost);
+    EXPECT_TRUE(p->CurveOutOfDate());
+    p->RefreshCurve();
+    EXPECT_FALSE(p->CurveOutOfDate());
     EXPECT_EQ(curve->LevelAt(0), -48.0);
     EXPECT_EQ(curve->LevelAt(1), -47.84000000357628);
     EXPECT_EQ(curve->LevelAt(150), -24.0);
     EXPECT_EQ(curve->LevelAt(299), -0.15999984741210938);
     EXPECT_EQ(curve->mCurveCursor, 0);  // exactly one pass: the next one starts at index 0 again
   }
+}
+
+TEST(TransferCurve, ManyChangesCostOneRecomputationBeforeThePaint) {
+  Plugin p;
+  IGainTransfer* curve = p->TransferView();
+  p.AnnounceAll();
+  p->RefreshCurve();
+  const double firstGain = curve->GainAt(200);
+  // A marker at index 0: a recomputation would overwrite it with -48 dB.
+  curve->WritePoint(123.0, 4.0);
+  curve->mCurveCursor = 0;
+  p->RefreshCurve();  // nothing changed since: nothing computed
+  EXPECT_EQ(curve->LevelAt(0), 123.0);
+  // A block's worth of changes only marks the curve; the arrays wait for the painter.
+  for (int i = 0; i < kNumParams; ++i) p->ParamChanged(i, kSourceHost);
+  EXPECT_EQ(curve->LevelAt(0), 123.0);
+  Canvas canvas;
+  curve->DrawInto(&canvas.graphics);
+  EXPECT_EQ(curve->LevelAt(0), -48.0);
+  EXPECT_EQ(curve->GainAt(200), firstGain);  // same settings, same curve
+  EXPECT_EQ(curve->mCurveCursor, 0);
 }
 
 TEST(TransferCurve, CurveChangeMarksTheViewForRepaint) {

@@ -10,6 +10,10 @@
 
 #include "fx/icontrol.h"
 
+// The audio thread stores these values: never through a lock.
+static_assert(std::atomic<double>::is_always_lock_free, "meter values need lock-free atomics");
+static_assert(std::atomic<bool>::is_always_lock_free, "repaint marks need lock-free atomics");
+
 // Mapping of the transfer area: input level (dB) to a column, gain change (dB) to a row, each rounded
 // to the nearest pixel with halves away from zero. Kept in floating point: the callers decide what
 // is drawn before anything becomes an integer (a level may be minus infinity or not a number).

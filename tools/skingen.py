@@ -5,7 +5,8 @@ Deterministic (no clock, no randomness beyond a fixed-seed generator), standard 
 images are rendered with coverage-based antialiasing into premultiplied float buffers and written as
 8-bit RGBA PNG files with zlib and struct.
 
-    python3 tools/skingen.py [output folder]     (default: plugin/resources/img)
+    python3 tools/skingen.py [output folder]          (default: plugin/resources/img)
+    python3 tools/skingen.py --check [image folder]  (the images there are what it draws)
 
 The positions below follow the editor layout built by the plug-in's constructor: each knob strip is
 painted for the knob's frame size, and the backdrop carries each knob's scale and caption around the
@@ -578,18 +579,64 @@ IMAGES = [
 ]
 
 
+def read_png_rgba(path):
+    """(width, height, RGBA bytes) of a PNG file as this script writes it (8-bit RGBA, Sub or no
+    filter); None for anything else."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    if data[:8] != b'\x89PNG\r\n\x1a\n':
+        return None
+    pos, idat, w, h = 8, b'', 0, 0
+    while pos + 8 <= len(data):
+        n, tag = struct.unpack('>I', data[pos:pos + 4])[0], data[pos + 4:pos + 8]
+        body = data[pos + 8:pos + 8 + n]
+        pos += 12 + n
+        if tag == b'IHDR':
+            w, h, depth, colour = struct.unpack('>IIBB', body[:10])
+            if depth != 8 or colour != 6:
+                return None
+        elif tag == b'IDAT':
+            idat += body
+    raw = zlib.decompress(idat)
+    stride = w * 4
+    out = bytearray()
+    for y in range(h):
+        kind = raw[y * (stride + 1)]
+        row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        if kind == 1:
+            for i in range(4, stride):
+                row[i] = (row[i] + row[i - 4]) & 0xFF
+        elif kind != 0:
+            return None
+        out += row
+    return w, h, bytes(out)
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    out = argv[1] if len(argv) > 1 else os.path.join(here, '..', 'plugin', 'resources', 'img')
-    only = set(argv[2:])
-    os.makedirs(out, exist_ok=True)
+    args = argv[1:]
+    check = '--check' in args
+    args = [a for a in args if a != '--check']
+    out = args[0] if args else os.path.join(here, '..', 'plugin', 'resources', 'img')
+    only = set(args[1:])
+    if not check:
+        os.makedirs(out, exist_ok=True)
+    failures = 0
     for name, strip in IMAGES:
         if only and name not in only:
             continue
         canvas = backdrop() if strip is None else knob_strip(*strip)
-        write_png(os.path.join(out, name), canvas)
-        print('%s: %d x %d' % (name, canvas.w, canvas.h))
-    return 0
+        path = os.path.join(out, name)
+        if check:
+            # The committed image must be exactly what this script draws.
+            found = read_png_rgba(path) if os.path.exists(path) else None
+            same = found is not None and found == (canvas.w, canvas.h, bytes(canvas.rgba_bytes()))
+            print('%s: %s' % (name, 'matches' if same else 'DIFFERS from the generator'))
+            failures += 0 if same else 1
+        else:
+            write_png(path, canvas)
+            print('%s: %d x %d' % (name, canvas.w, canvas.h))
+    return 1 if failures else 0
 
 
 if __name__ == '__main__':

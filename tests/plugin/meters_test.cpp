@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <atomic>
 #include <limits>
+#include <thread>
 #include <vector>
 
+#include "fx/synclock.h"
 #include "tests/plugin/editor_fixture.h"
 
 using namespace editortest;
@@ -209,4 +212,33 @@ TEST(MeterFeeding, RunsAfterEveryProcessedBlockOnly) {
   p->ProcessSamples(in, out, 64);  // silence
   EXPECT_EQ(p->DotView()->mInputLevelDb.load(), -kInf);
   EXPECT_EQ(p->DotView()->mGainChangeDb.load(), p->Engine().mGainChangeDb);
+}
+
+TEST(MeterFeeding, BlocksAndParameterChangesWhileTheEditorPaints) {
+  // The audio side feeds and changes parameters under the plug-in's lock while this thread paints
+  // (which brings the curve up to date under the same lock); the last values fed are the ones left.
+  Plugin p;
+  p.AnnounceAll();
+  IGraphics* g = p.Graphics();
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    for (int i = 0; i < 3000; ++i) {
+      SyncLockScope lock(p->Lock());
+      p->FeedMeters(0.01 * (i % 90 + 1), -12.0 + (i % 25));
+      if (i % 10 == 0) p->ParamChanged(i % kNumParams, kSourceHost);
+    }
+    done = true;
+  });
+  int paints = 0;
+  while (!done || paints < 3) {
+    g->RedrawRegion(IBox(0, 0, 640, 480));
+    ++paints;
+  }
+  audio.join();
+  EXPECT_NEAR(p->DotView()->mInputLevelDb.load(), std::log(0.01 * (2999 % 90 + 1)) * 8.685889638065037,
+              1e-12);
+  EXPECT_EQ(p->DotView()->mGainChangeDb.load(), -12.0 + 2999 % 25);
+  p->RefreshCurve();
+  EXPECT_FALSE(p->CurveOutOfDate());
+  EXPECT_EQ(p->TransferView()->LevelAt(150), -24.0);
 }

@@ -131,11 +131,16 @@ ACFResult Query(RawObject* self, const AcfID& iid, void** out) {
   return kACFOk;
 }
 
-uint32_t AddRef(RawObject* self) { return static_cast<uint32_t>(self->owner->mRefs.fetch_add(1) + 1); }
+uint32_t AddRef(RawObject* self) {
+  const int count = self->owner->mRefs.fetch_add(1) + 1;
+  self->owner->Log(1, {Render(static_cast<int64_t>(count))});
+  return static_cast<uint32_t>(count);
+}
 
 uint32_t Release(RawObject* self) {
   const int count = self->owner->mRefs.fetch_sub(1) - 1;
   if (count < 0) self->owner->overReleased = true;
+  self->owner->Log(2, {Render(static_cast<int64_t>(count))});
   return static_cast<uint32_t>(count);
 }
 

@@ -4,7 +4,8 @@
 // nodes and transport. Each fake object's method table is an array built here slot by slot from the
 // host's slot numbers, not from the declarations in aax/aaxhost.h, so a call that the library makes
 // through a wrong slot lands on the wrong entry and shows in the log. Every call is logged with its
-// slot and arguments; reference counts are kept per object; each object can refuse its primary or
+// slot and arguments (queries as slot 0 with the identifier, add-reference and release as slots 1
+// and 2 with the new count); reference counts are kept per object; each object can refuse its primary or
 // secondary identifier.
 #pragma once
 

@@ -130,6 +130,7 @@ AAX_Result AAX_VComponentDescriptor::AddMidiNodeField(AAX_FieldIndex field, uint
 AAX_Result AAX_VComponentDescriptor::HostOp4(int64_t arg) { return QO_PRIMARY(HostOp4(arg)); }
 
 AAX_IPropertyMap* AAX_VComponentDescriptor::CreatePropertyMap() {
+  mPropertyMaps.reserve(mPropertyMaps.size() + 1);  // the push below cannot fail and leak the map
   AAX_VPropertyMap* map = new AAX_VPropertyMap(mHostUnknown.Get());
   mPropertyMaps.push_back(map);
   return map;
@@ -172,6 +173,7 @@ AAX_VEffectDescriptor::~AAX_VEffectDescriptor() {
 }
 
 AAX_IComponentDescriptor* AAX_VEffectDescriptor::CreateComponentDescriptor() {
+  mComponents.reserve(mComponents.size() + 1);
   AAX_VComponentDescriptor* component = new AAX_VComponentDescriptor(mHostUnknown.Get());
   mComponents.push_back(component);
   return component;
@@ -189,6 +191,7 @@ AAX_Result AAX_VEffectDescriptor::AddCreateProcedure(AAX_CreateProcedure proc, u
 }
 
 AAX_IPropertyMap* AAX_VEffectDescriptor::CreatePropertyMap() {
+  mPropertyMaps.reserve(mPropertyMaps.size() + 1);  // the push below cannot fail and leak the map
   AAX_VPropertyMap* map = new AAX_VPropertyMap(mHostUnknown.Get());
   mPropertyMaps.push_back(map);
   return map;
@@ -217,6 +220,7 @@ AAX_VCollection::~AAX_VCollection() {
 }
 
 AAX_IEffectDescriptor* AAX_VCollection::CreateEffectDescriptor() {
+  mEffects.reserve(mEffects.size() + 1);
   AAX_VEffectDescriptor* descriptor = new AAX_VEffectDescriptor(mHostUnknown.Get());
   mEffects.push_back(descriptor);
   return descriptor;
@@ -234,6 +238,7 @@ AAX_Result AAX_VCollection::SetPackageVersionNumber(uint32_t version) {
 }
 
 AAX_IPropertyMap* AAX_VCollection::CreatePropertyMap() {
+  mPropertyMaps.reserve(mPropertyMaps.size() + 1);  // the push below cannot fail and leak the map
   AAX_VPropertyMap* map = new AAX_VPropertyMap(mHostUnknown.Get());
   mPropertyMaps.push_back(map);
   return map;

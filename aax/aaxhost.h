@@ -22,8 +22,9 @@
 //   describes (stem formats, four-character ids, flags) fits in 32 bits.
 // - SetViewSize takes the point by reference to a {float vertical; float horizontal} record.
 // - EnrolParameter takes only the parameter's identifier text.
-// - Placeholder operations take one 64-bit argument (an out pointer where the operation has an out
-//   argument) and answer an AAX result; they exist only to be forwarded.
+// - Placeholder operations take one 64-bit argument (an out pointer where the operation is known to
+//   have an out argument; more arguments where a later one is known to be a property map) and answer
+//   an AAX result; they exist only to be forwarded.
 #pragma once
 
 #include <cstdint>

@@ -7,8 +7,8 @@ AAX_CPacketRelay::AAX_CPacketRelay() : mLock(AAX_COwnedMutex::Create()) {}
 AAX_CPacketRelay::~AAX_CPacketRelay() {
   {
     OwnedMutexScope scope(mLock);
-    mRegistrations.clear();
     mPackets.clear();
+    mRegistrations.clear();
   }
   delete mLock;
 }

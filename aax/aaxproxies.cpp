@@ -54,6 +54,16 @@ AAX_HostPropertyMap* HostMap(AAX_IPropertyMap* map) {
   return proxy ? proxy->Primary() : nullptr;
 }
 
+// A new proxy on the host unknown, kept in the owner's list (room is made first, so that keeping it
+// cannot fail after it was built).
+template <typename T>
+T* NewOwned(std::vector<T*>& owned, IACFUnknown* hostUnknown) {
+  owned.reserve(owned.size() + 1);
+  T* proxy = new T(hostUnknown);
+  owned.push_back(proxy);
+  return proxy;
+}
+
 template <typename T>
 void DeleteAll(std::vector<T*>& owned) {
   for (T* p : owned) delete p;
@@ -130,10 +140,7 @@ AAX_Result AAX_VComponentDescriptor::AddMidiNodeField(AAX_FieldIndex field, uint
 AAX_Result AAX_VComponentDescriptor::HostOp4(int64_t arg) { return QO_PRIMARY(HostOp4(arg)); }
 
 AAX_IPropertyMap* AAX_VComponentDescriptor::CreatePropertyMap() {
-  mPropertyMaps.reserve(mPropertyMaps.size() + 1);  // the push below cannot fail and leak the map
-  AAX_VPropertyMap* map = new AAX_VPropertyMap(mHostUnknown.Get());
-  mPropertyMaps.push_back(map);
-  return map;
+  return NewOwned(mPropertyMaps, mHostUnknown.Get());
 }
 
 AAX_IPropertyMap* AAX_VComponentDescriptor::DuplicatePropertyMap(AAX_IPropertyMap* source) {
@@ -173,10 +180,7 @@ AAX_VEffectDescriptor::~AAX_VEffectDescriptor() {
 }
 
 AAX_IComponentDescriptor* AAX_VEffectDescriptor::CreateComponentDescriptor() {
-  mComponents.reserve(mComponents.size() + 1);
-  AAX_VComponentDescriptor* component = new AAX_VComponentDescriptor(mHostUnknown.Get());
-  mComponents.push_back(component);
-  return component;
+  return NewOwned(mComponents, mHostUnknown.Get());
 }
 
 AAX_Result AAX_VEffectDescriptor::AddComponentDescriptor(AAX_IComponentDescriptor* component) {
@@ -191,10 +195,7 @@ AAX_Result AAX_VEffectDescriptor::AddCreateProcedure(AAX_CreateProcedure proc, u
 }
 
 AAX_IPropertyMap* AAX_VEffectDescriptor::CreatePropertyMap() {
-  mPropertyMaps.reserve(mPropertyMaps.size() + 1);  // the push below cannot fail and leak the map
-  AAX_VPropertyMap* map = new AAX_VPropertyMap(mHostUnknown.Get());
-  mPropertyMaps.push_back(map);
-  return map;
+  return NewOwned(mPropertyMaps, mHostUnknown.Get());
 }
 
 AAX_Result AAX_VEffectDescriptor::AttachProperties(AAX_IPropertyMap* map) { return QO_PRIMARY(AttachProperties(HostMap(map))); }
@@ -220,10 +221,7 @@ AAX_VCollection::~AAX_VCollection() {
 }
 
 AAX_IEffectDescriptor* AAX_VCollection::CreateEffectDescriptor() {
-  mEffects.reserve(mEffects.size() + 1);
-  AAX_VEffectDescriptor* descriptor = new AAX_VEffectDescriptor(mHostUnknown.Get());
-  mEffects.push_back(descriptor);
-  return descriptor;
+  return NewOwned(mEffects, mHostUnknown.Get());
 }
 
 AAX_Result AAX_VCollection::RegisterEffect(const char* effectId, AAX_IEffectDescriptor* descriptor) {
@@ -238,10 +236,7 @@ AAX_Result AAX_VCollection::SetPackageVersionNumber(uint32_t version) {
 }
 
 AAX_IPropertyMap* AAX_VCollection::CreatePropertyMap() {
-  mPropertyMaps.reserve(mPropertyMaps.size() + 1);  // the push below cannot fail and leak the map
-  AAX_VPropertyMap* map = new AAX_VPropertyMap(mHostUnknown.Get());
-  mPropertyMaps.push_back(map);
-  return map;
+  return NewOwned(mPropertyMaps, mHostUnknown.Get());
 }
 
 AAX_Result AAX_VCollection::AttachProperties(AAX_IPropertyMap* map) { return QO_PRIMARY(AttachProperties(HostMap(map))); }

@@ -282,13 +282,16 @@ ComponentBase::~ComponentBase() {
 }
 
 tresult PLUGIN_API ComponentBase::initialize(FUnknown* context) {
-  if (hostContext) return kResultFalse;
+  // A null context is a valid first initialize too: the state, not the context, says it happened.
+  if (initialized) return kResultFalse;
+  initialized = true;
   hostContext = context;
   if (hostContext) hostContext->addRef();
   return kResultOk;
 }
 
 tresult PLUGIN_API ComponentBase::terminate() {
+  initialized = false;
   if (hostContext) {
     hostContext->release();
     hostContext = nullptr;

@@ -104,6 +104,8 @@ bool IFxVST3::isTypeOf(FClassID name, bool askBaseClass) const {
 // ---------------------------------------------------------------- initialize / terminate
 
 tresult PLUGIN_API IFxVST3::initialize(FUnknown* context) {
+  // A second initialize without terminate changes nothing: no host name, buses, parameters or preset.
+  if (isInitialized()) return kResultFalse;
   const tresult result = SingleComponentEffect::initialize(context);
   IHostApplication* host = QueryTo<IHostApplication>(context);
   if (host) {

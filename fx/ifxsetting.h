@@ -40,6 +40,8 @@ class IFxSetting {
   const char* NameText() const { return mTitle; }
   const char* UnitText() const;
   const char* GroupText() const { return mGroup; }
+  // The unit label itself, whatever the current value (UnitText gives "" where a value text speaks).
+  const char* UnitLabel() const { return mUnitLabel; }
   int CountValueTexts() const { return mValueTexts.Size() / static_cast<int>(sizeof(IValueText)); }
   const char* ValueTextFor(int value) const;
 

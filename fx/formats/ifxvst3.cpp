@@ -30,11 +30,11 @@ class SettingParameter : public RangeParameter {
     return mSetting->Lowest() + std::pow(n, mSetting->Exponent()) * (mSetting->Highest() - mSetting->Lowest());
   }
   bool fromString(const TChar* text, ParamValue& normalized) const override {
-    if (!text) return false;
     char buf[128];
-    str16ToStr8(buf, text, sizeof buf);
     double v;
-    if (!ParseDecimal(buf, &v)) return false;
+    if (!NarrowAsciiText(text, buf, sizeof buf) || !ParseNumberText(buf, mSetting->UnitLabel(), &v)) {
+      return false;
+    }
     if (mSetting->FlipSign()) v = -v;
     normalized = mSetting->Normalize(v);
     return true;

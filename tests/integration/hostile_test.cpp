@@ -1,4 +1,5 @@
-// The module driven the way a careless or hostile host drives it: initialize twice.
+// The module driven the way a careless or hostile host drives it: initialize twice, texts that are
+// no numbers.
 #include "tests/integration/plugin_harness.h"
 
 namespace qoit {
@@ -29,6 +30,37 @@ TEST_F(HostileTest, InitializeAfterANullContextIsRefused) {
   EXPECT_EQ(host.Refs(), 1u);
   controller->release();
   EXPECT_EQ(component->release(), 0u);
+}
+
+class HostileTextTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    ASSERT_EQ(inst.Create(Factory()), "");
+  }
+  // getParamValueByString on raw UTF-16 units; the out value starts at -5.
+  tresult Read(ParamID id, std::u16string text, ParamValue* n) {
+    String128 units{};
+    for (size_t i = 0; i < text.size() && i < 127; ++i) units[i] = text[i];
+    *n = -5.0;
+    return inst.controller->getParamValueByString(id, units, n[0]);
+  }
+  Instance inst;
+};
+
+TEST_F(HostileTextTest, TextsThatAreNoWholeAsciiNumberAreRefused) {
+  ParamValue n;
+  for (const std::u16string& text : {std::u16string(u"\u4E39\u4E39\u4E39"), std::u16string(u"7abc"),
+                                     std::u16string(u"0x1p4"), std::u16string(u"1,5"), std::u16string(u"nan"),
+                                     std::u16string(u"inf"), std::u16string(u"999 dB")}) {
+    SCOPED_TRACE(std::string(text.begin(), text.end()));
+    EXPECT_EQ(Read(kRelease, text, &n), kResultFalse);
+    EXPECT_EQ(n, -5.0);
+  }
+  ASSERT_EQ(Read(kRelease, u" 999 ms", &n), kResultOk);
+  EXPECT_EQ(n, 1.0);
+  ASSERT_EQ(Read(kTopThr, u"-1.9e1 dB", &n), kResultOk);
+  EXPECT_NEAR(n, 29.0 / 48.0, 1e-15);
 }
 
 }  // namespace

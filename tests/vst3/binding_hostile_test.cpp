@@ -1,6 +1,9 @@
 // The VST3 binding in-process, driven the way a careless or hostile host drives it: repeated
-// initialize calls.
+// initialize calls, texts that are no numbers.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
 
 #include "plugin/quibelombrelux.h"
 #include "tools/vst3host/host.h"
@@ -54,6 +57,64 @@ TEST(BindingLifecycle, SecondInitializeIsRefusedWhateverContextCameFirst) {
   }
   EXPECT_EQ(host.Refs(), 1u);
   EXPECT_EQ(other.Refs(), 1u);
+}
+
+// A 128-unit UTF-16 buffer holding the units given.
+struct Text16 {
+  explicit Text16(const std::u16string& s) {
+    for (size_t i = 0; i < s.size() && i < 127; ++i) units[i] = s[i];
+  }
+  String128 units{};
+};
+
+TEST(BindingTexts, OnlyWholeAsciiNumbersWithTheParameterUnitAreRead) {
+  Plugin p;
+  ASSERT_EQ(p->initialize(nullptr), kResultOk);
+  struct Row {
+    ParamID id;
+    std::u16string text;
+    bool ok;
+    double normalized;
+  };
+  const double release250 = std::sqrt(249.0 / 998.0);  // exponent 2 over 1..999
+  const Row rows[] = {
+      {0, u"-19.0", true, 29.0 / 48.0},
+      {0, u" -19.0 dB ", true, 29.0 / 48.0},
+      {0, u"-1.9e1dB", true, 29.0 / 48.0},
+      {7, u"250 ms", true, release250},
+      {7, u"+250", true, release250},
+      {8, u"50%", true, 0.5},
+      {7, u"\u4E39\u4E39\u4E39", false, 0},  // low bytes "999"
+      {7, u"9\u0139", false, 0},               // low byte '9' again
+      {7, u"7abc", false, 0},
+      {7, u"0x1p4", false, 0},
+      {0, u"-1,5", false, 0},
+      {0, u"nan", false, 0},
+      {0, u"inf", false, 0},
+      {0, u"-19.0 ms", false, 0},
+      {0, u"", false, 0},
+      {0, u"1e999", false, 0},
+      {8, u"50 %%", false, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.text.begin(), r.text.end()));
+    Text16 t(r.text);
+    ParamValue n = -5.0;
+    EXPECT_EQ(p->getParamValueByString(r.id, t.units, n), r.ok ? kResultOk : kResultFalse);
+    if (r.ok) {
+      EXPECT_NEAR(n, r.normalized, 1e-15);
+    } else {
+      EXPECT_EQ(n, -5.0);
+    }
+  }
+  // The preset parameter reads a plain number as well, and nothing else.
+  ParamValue n = -5.0;
+  EXPECT_EQ(p->getParamValueByString(0x70727374, Text16(u"1").units, n), kResultOk);
+  EXPECT_EQ(n, 1.0);
+  n = -5.0;
+  EXPECT_EQ(p->getParamValueByString(0x70727374, Text16(u"1x").units, n), kResultFalse);
+  EXPECT_EQ(n, -5.0);
+  EXPECT_EQ(p->terminate(), kResultOk);
 }
 
 }  // namespace

@@ -91,7 +91,16 @@ static int TruncToInt(double v) {
 void IFxSetting::FormatValue(double value, bool isNormalized, char* out, int outSize,
                              bool useValueTexts) const {
   if (!out || outSize <= 0) return;
-  if (isNormalized) value = std::pow(value, mExponent) * (mHighest - mLowest) + mLowest;
+  if (isNormalized) {
+    // A normalised value no parameter can hold: NaN has no text, others are held to 0..1 as
+    // AssignNormalized holds them.
+    if (std::isnan(value)) {
+      out[0] = '\0';
+      return;
+    }
+    value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
+    value = std::pow(value, mExponent) * (mHighest - mLowest) + mLowest;
+  }
   if (useValueTexts && CountValueTexts() > 0) {
     const IValueText* e = static_cast<const IValueText*>(mValueTexts.Data());
     const int whole = TruncToInt(value);

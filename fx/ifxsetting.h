@@ -32,7 +32,8 @@ class IFxSetting {
   void AssignNormalized(double n);
   double NormalizedValue() const { return Normalize(mPlainValue); }
   double Normalize(double plain) const;
-  // Writes the display text of a value into out (at most outSize - 1 characters and a NUL).
+  // Writes the display text of a value into out (at most outSize - 1 characters and a NUL). A
+  // normalised value is first held to 0..1; a NaN normalised value gives the empty text.
   void FormatValue(double value, bool isNormalized, char* out, int outSize, bool useValueTexts) const;
   // Appends an entry to the value-text table; false when it cannot grow.
   bool AddValueText(int value, const char* text);

@@ -484,7 +484,7 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
 tresult PLUGIN_API IFxVST3::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                                   String128 string) {
   IFxSetting* s = SettingFor(id);
-  if (!s || !string) return kResultFalse;
+  if (!s || !string || std::isnan(valueNormalized)) return kResultFalse;
   char buf[128];
   s->FormatValue(valueNormalized, true, buf, sizeof buf, true);
   Widen(string, buf);

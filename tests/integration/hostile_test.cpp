@@ -63,5 +63,16 @@ TEST_F(HostileTextTest, TextsThatAreNoWholeAsciiNumberAreRefused) {
   EXPECT_NEAR(n, 29.0 / 48.0, 1e-15);
 }
 
+TEST_F(HostileTextTest, ValueTextsHoldTheNormalizedValueToTheRangeAndRefuseNaN) {
+  String128 s;
+  ASSERT_EQ(inst.controller->getParamStringByValue(kTopThr, 2.0, s), kResultOk);
+  EXPECT_EQ(Narrow(s), "0.0");
+  ASSERT_EQ(inst.controller->getParamStringByValue(kAttack, -1.0, s), kResultOk);
+  EXPECT_EQ(Narrow(s), "1");
+  ASSERT_EQ(inst.controller->getParamStringByValue(kRelease, INFINITY, s), kResultOk);
+  EXPECT_EQ(Narrow(s), "999");
+  EXPECT_EQ(inst.controller->getParamStringByValue(kRelease, NAN, s), kResultFalse);
+}
+
 }  // namespace
 }  // namespace qoit

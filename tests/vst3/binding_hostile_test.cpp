@@ -1,8 +1,9 @@
 // The VST3 binding in-process, driven the way a careless or hostile host drives it: repeated
-// initialize calls, texts that are no numbers.
+// initialize calls, texts that are no numbers, value texts for values no parameter can hold.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "plugin/quibelombrelux.h"
@@ -114,6 +115,42 @@ TEST(BindingTexts, OnlyWholeAsciiNumbersWithTheParameterUnitAreRead) {
   n = -5.0;
   EXPECT_EQ(p->getParamValueByString(0x70727374, Text16(u"1x").units, n), kResultFalse);
   EXPECT_EQ(n, -5.0);
+  EXPECT_EQ(p->terminate(), kResultOk);
+}
+
+std::string Narrow(const String128 s) {
+  std::string r;
+  for (int i = 0; i < 128 && s[i]; ++i) r.push_back(static_cast<char>(s[i]));
+  return r;
+}
+
+TEST(BindingTexts, ValueTextsAreForValuesAParameterCanHold) {
+  Plugin p;
+  ASSERT_EQ(p->initialize(nullptr), kResultOk);
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Row {
+    ParamID id;
+    double normalized;
+    const char* text;
+  };
+  const Row rows[] = {
+      {0, 2.0, "0.0"},   {0, inf, "0.0"},  {0, -1.0, "-48.0"}, {0, -inf, "-48.0"},
+      {6, -1.0, "1"},    {6, 0.5, "25"},   {7, inf, "999"},    {7, -inf, "1"},
+      {8, 1.5, "100"},   {8, -0.25, "0"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.id << " at " << r.normalized);
+    String128 s;
+    ASSERT_EQ(p->getParamStringByValue(r.id, r.normalized, s), kResultOk);
+    EXPECT_EQ(Narrow(s), r.text);
+  }
+  for (ParamID id = 0; id < 9; ++id) {
+    String128 s;
+    s[0] = 'x';
+    s[1] = 0;
+    EXPECT_EQ(p->getParamStringByValue(id, std::nan(""), s), kResultFalse);
+    EXPECT_EQ(Narrow(s), "x");
+  }
   EXPECT_EQ(p->terminate(), kResultOk);
 }
 

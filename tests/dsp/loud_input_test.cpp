@@ -134,4 +134,73 @@ TEST(LoudInput, OrdinaryLoudSignalsKeepTheirBitsOnEveryRoad) {
   }
 }
 
+// Records what the processing step is given.
+class SeeingProcessor : public AudioProcessor {
+ public:
+  void ProcessFrames(double* interleaved, int frames) override {
+    seen.assign(interleaved, interleaved + 2 * static_cast<size_t>(frames));
+  }
+  void OnRateChanged() override {}
+  std::vector<double> seen;
+};
+
+TEST(LoudInput, SamplesBeyondTheLimitAreTakenAtTheLimitWithTheirSign) {
+  SeeingProcessor p;
+  p.SetOversampling(1);
+  const double limit = AudioProcessor::kInputLimit;
+  std::vector<double> v = {DBL_MAX, -DBL_MAX, 1e201, -limit, limit, -1e199, NAN, -INFINITY};
+  ASSERT_TRUE(p.ProcessInterleaved(v.data(), 4));
+  const std::vector<double> expected = {limit, -limit, limit, -limit, limit, -1e199, 0.0, 0.0};
+  EXPECT_EQ(p.seen, expected);
+  EXPECT_EQ(limit, 1e200);
+}
+
+bool AllFinite(const std::vector<double>& v) {
+  for (double x : v) {
+    if (!std::isfinite(x)) return false;
+  }
+  return true;
+}
+
+// One extreme sample in an ordinary block, at every oversampling factor, with and without
+// saturation, on every filter road: the whole block and the next one come out finite and the filter
+// memories stay finite.
+TEST(LoudInput, EveryFiniteSampleGivesFiniteOutputOnEveryRoad) {
+  const double extremes[] = {DBL_MAX, -DBL_MAX, 1e308, -1e300, 1e250, 2e200, 1e200, DBL_MIN,
+                             4.9e-324};
+  const struct {
+    int rate;
+    int factor;
+  } runs[] = {{44100, 4}, {48000, 4}, {96000, 2}, {192000, 1}, {22050, 8}};
+  enum Road { kWide, kTwoLane, kPerChannel };
+  for (Road road : {kWide, kTwoLane, kPerChannel}) {
+    if (road == kTwoLane) Dsp::AllowWideRoad(false);
+    if (road == kPerChannel) Dsp::AllowPackedRoad(false);
+    for (const auto& r : runs) {
+      for (double drive : {0.0, 2.0}) {
+        for (double x : extremes) {
+          SCOPED_TRACE(testing::Message() << "road " << road << ", " << r.rate << " Hz, drive " << drive
+                                          << ", sample " << x);
+          Ombrelux e;
+          Configure(e, r.rate, r.factor, drive);
+          std::vector<double> v = dsptest::RandomStereo(256, 7, 0.5);
+          ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));  // a first block: filters running
+          v = dsptest::RandomStereo(256, 8, 0.5);
+          v[2 * 100] = x;
+          ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));
+          EXPECT_TRUE(AllFinite(v));
+          EXPECT_TRUE(std::isfinite(e.mGainChangeDb));
+          EXPECT_TRUE(e.UpFilter().HistoryFinite());
+          EXPECT_TRUE(e.DownFilter().HistoryFinite());
+          v = dsptest::RandomStereo(256, 9, 0.5);
+          ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));
+          EXPECT_TRUE(AllFinite(v));
+        }
+      }
+    }
+    Dsp::AllowWideRoad(true);
+    Dsp::AllowPackedRoad(true);
+  }
+}
+
 }  // namespace

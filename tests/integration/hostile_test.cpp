@@ -1,5 +1,7 @@
 // The module driven the way a careless or hostile host drives it: initialize twice, texts that are
 // no numbers.
+#include <cfloat>
+
 #include "tests/integration/plugin_harness.h"
 
 namespace qoit {
@@ -72,6 +74,33 @@ TEST_F(HostileTextTest, ValueTextsHoldTheNormalizedValueToTheRangeAndRefuseNaN) 
   ASSERT_EQ(inst.controller->getParamStringByValue(kRelease, INFINITY, s), kResultOk);
   EXPECT_EQ(Narrow(s), "999");
   EXPECT_EQ(inst.controller->getParamStringByValue(kRelease, NAN, s), kResultFalse);
+}
+
+// One huge but finite sample (the largest double, or the largest float for a 32-bit host) in an
+// ordinary programme: every output sample stays finite, in that block and after it.
+TEST_F(HostileTest, HugeFiniteSamplesGiveFiniteOutput) {
+  for (double rate : {44100.0, 48000.0, 96000.0, 192000.0}) {
+    for (int32 size : {kSample32, kSample64}) {
+      SCOPED_TRACE(testing::Message() << rate << " Hz, " << (size == kSample32 ? 32 : 64) << "-bit");
+      Instance inst;
+      ASSERT_EQ(inst.Create(Factory()), "");
+      ASSERT_EQ(inst.Prepare(rate, 512, size), kResultOk);
+      Planar in = MakeSignal(2, 2048, rate);
+      const double huge = size == kSample32 ? FLT_MAX : DBL_MAX;
+      in[0][600] = huge;
+      in[1][1300] = -huge;
+      in[0][1301] = size == kSample32 ? 1e38 : 1e308;
+      // With saturation and without it (the level then reaches the bands and filters unbounded).
+      for (double saturation : {0.2, 0.0}) {
+        ParameterChanges changes;
+        changes.Add(kSaturation, 0, saturation);
+        const Planar out = Render(inst, in, 512, size, [&](int block) -> IParameterChanges* {
+          return block == 0 ? &changes : nullptr;
+        });
+        EXPECT_TRUE(AllFinite(out)) << "saturation " << saturation;
+      }
+    }
+  }
 }
 
 }  // namespace

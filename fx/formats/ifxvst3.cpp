@@ -432,13 +432,24 @@ tresult PLUGIN_API IFxVST3::process(ProcessData& data) {
 
 // ---------------------------------------------------------------- state
 
-bool IFxVST3::ReadWholeStream(IBStream* stream, StateBlob& blob) {
+int IFxVST3::StateStreamBytes() {
+  // Measured by writing the current state: the plug-in decides what its state holds.
+  StateBlob probe;
+  const int state = WriteStateBlob(probe) ? probe.Size() : 8 * ParamCount();
+  return state + 4;
+}
+
+bool IFxVST3::ReadStateStream(IBStream* stream, StateBlob& blob, int limit) {
+  // Nothing past the state is read: a longer stream (a host's, or a hostile one of any length)
+  // costs no more than the state itself.
   char chunk[128];
-  for (;;) {
+  while (blob.Size() < limit) {
+    const int32 want = limit - blob.Size() < static_cast<int>(sizeof chunk) ? limit - blob.Size()
+                                                                           : static_cast<int32>(sizeof chunk);
     int32 got = 0;
-    const tresult r = stream->read(chunk, sizeof chunk, &got);
+    const tresult r = stream->read(chunk, want, &got);
     if (got < 0) got = 0;
-    if (got > static_cast<int32>(sizeof chunk)) got = sizeof chunk;
+    if (got > want) got = want;
     if (r != kResultOk && IdentifyHost() != kHostWaveLab) break;  // the bytes of a failed read are dropped
     if (got == 0) break;
     if (!blob.AppendBytes(chunk, got)) return false;
@@ -469,7 +480,7 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
   if (!stream) return kResultFalse;
   SyncLockScope lock(&mLock);
   StateBlob blob;
-  if (!ReadWholeStream(stream, blob)) return kResultFalse;  // no room for the state: nothing changes
+  if (!ReadStateStream(stream, blob, StateStreamBytes())) return kResultFalse;  // no room: nothing changes
   const int end = ReadStateBlob(blob, 0);
   // The bypass flag follows the parameters in the bytes already read.
   int32_t bypass = 0;

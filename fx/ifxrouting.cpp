@@ -265,7 +265,7 @@ void IFxBase::ProcessSlices(T** inputs, T** outputs, int frames) {
 void IFxBase::BindSlice(double** in, double** out, int frames) {
   BindInputs(0, InputPinCount(), in);
   BindOutputs(0, OutputPinCount(), out);
-  if (mBypassed) {
+  if (IsBypassed()) {
     RouteDry(frames);
   } else {
     RunProcessHook(frames);
@@ -275,7 +275,7 @@ void IFxBase::BindSlice(double** in, double** out, int frames) {
 void IFxBase::BindSlice(float** in, float** out, int frames) {
   BindInputsFloat(0, InputPinCount(), in, frames);
   BindOutputsFloat(0, OutputPinCount(), out);
-  if (mBypassed) {
+  if (IsBypassed()) {
     RouteDryFloat(frames);
   } else {
     RunProcessHookFloat(frames);

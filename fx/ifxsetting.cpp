@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+// The value is shared between threads without the plug-in lock; a lock inside the atomic would
+// defeat that (and cost on the audio thread).
+static_assert(std::atomic<double>::is_always_lock_free, "the parameter value must be a lock-free atomic");
+
 void CopyTextField(char* field, int fieldSize, const char* text) {
   if (!field || fieldSize <= 0) return;
   int n = 0;
@@ -26,7 +30,7 @@ void IFxSetting::InitContinuous(const char* name, double defaultValue, double mi
   CopyTextField(mUnitLabel, sizeof mUnitLabel, unitLabel);
   CopyTextField(mGroup, sizeof mGroup, group);
   mLowest = minValue;
-  mPlainValue = defaultValue;
+  SetValue(defaultValue);
   mIncrement = step;
   mDefaultPlain = defaultValue;
   mHighest = minValue + step > maxValue ? minValue + step : maxValue;
@@ -57,7 +61,7 @@ void IFxSetting::AssignNormalized(double n) {
     value = std::round(value);  // halves away from zero
   }
   if (std::isnan(value)) return;
-  mPlainValue = value < mHighest ? value : mHighest;
+  SetValue(value < mHighest ? value : mHighest);
 }
 
 double IFxSetting::Normalize(double v) const {
@@ -132,7 +136,7 @@ bool IFxSetting::AddValueText(int value, const char* text) {
 }
 
 const char* IFxSetting::UnitText() const {
-  const IValueText* e = ValueTextEntry(TruncToInt(mPlainValue));
+  const IValueText* e = ValueTextEntry(TruncToInt(Value()));
   if (e && e->text[0] != '\0') return "";
   return mUnitLabel;
 }

@@ -2,6 +2,7 @@
 // precision, texts, and the mapping between the value and the normalised range 0..1.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "fx/containers.h"
@@ -30,7 +31,7 @@ class IFxSetting {
   void SetExponent(double exponent);
   // Sets the value from a normalised value (limited to 0..1; NaN leaves the value unchanged).
   void AssignNormalized(double n);
-  double NormalizedValue() const { return Normalize(mPlainValue); }
+  double NormalizedValue() const { return Normalize(Value()); }
   double Normalize(double plain) const;
   // Writes the display text of a value into out (at most outSize - 1 characters and a NUL). A
   // normalised value is first held to 0..1; a NaN normalised value gives the empty text.
@@ -47,8 +48,8 @@ class IFxSetting {
   const char* ValueTextFor(int value) const;
 
   ParamKind Kind() const { return mKind; }
-  double Value() const { return mPlainValue; }
-  void SetValue(double v) { mPlainValue = v; }
+  double Value() const { return mPlainValue.load(std::memory_order_relaxed); }
+  void SetValue(double v) { mPlainValue.store(v, std::memory_order_relaxed); }
   double Lowest() const { return mLowest; }
   double Highest() const { return mHighest; }
   double Increment() const { return mIncrement; }
@@ -64,7 +65,11 @@ class IFxSetting {
   const IValueText* ValueTextEntry(int value) const;
 
   ParamKind mKind = kParamUnset;
-  double mPlainValue = 0.0;
+  // Written without the plug-in lock by the VST3 controller's value setter (user-interface thread)
+  // while the audio thread reads and writes it under the lock: an atomic, so that neither side
+  // ever sees a torn or stale-forever value. Relaxed order is enough: nothing else is published
+  // through it.
+  std::atomic<double> mPlainValue{0.0};
   double mLowest = 0.0;
   double mHighest = 1.0;
   double mIncrement = 1.0;

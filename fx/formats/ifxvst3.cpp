@@ -279,6 +279,9 @@ tresult PLUGIN_API IFxVST3::setupProcessing(ProcessSetup& setup) {
   if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64) {
     return kResultFalse;
   }
+  // Under the lock, so that a host calling this while a block is processed (which it must not do)
+  // cannot resize the scratch buffers that block is using.
+  SyncLockScope lock(&mLock);
   // The bypass stays as it is: a state restored before set-up keeps its bypass flag.
   if (ValidSampleRate(setup.sampleRate)) SetSampleRate(setup.sampleRate);
   ChangeBlockSize(setup.maxSamplesPerBlock > 0 ? setup.maxSamplesPerBlock : 0);

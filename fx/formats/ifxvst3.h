@@ -45,7 +45,7 @@ class IFxVST3 : public IFxBase,
                                         int32 numOuts) override;
   tresult PLUGIN_API canProcessSampleSize(int32 size) override;
   Steinberg::uint32 PLUGIN_API getLatencySamples() override;
-  // Stores rate and block size, sizes the pins' scratch buffers and resets the audio.
+  // Stores rate and block size, sizes the pins' scratch buffers and resets the audio (under mLock).
   tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
   tresult PLUGIN_API setProcessing(Steinberg::TBool) override { return Steinberg::kNotImplemented; }
   tresult PLUGIN_API setActive(Steinberg::TBool state) override;

@@ -1,11 +1,13 @@
 // The VST3 binding in-process, driven the way a careless or hostile host drives it: repeated
 // initialize calls, texts that are no numbers, value texts for values no parameter can hold,
-// endless state streams.
+// endless state streams, set-up and controller writes while audio runs.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -217,6 +219,83 @@ TEST(BindingState, OnlyTheStateIsReadFromALongerStream) {
     int64 at = -1;
     s.tell(&at);
     EXPECT_EQ(at, 76);  // the stream stands right after the state
+    EXPECT_EQ(p->terminate(), kResultOk);
+  }
+}
+
+ProcessSetup MakeSetup(int32 sampleSize, int32 maxBlock, double rate) {
+  ProcessSetup setup{};
+  setup.processMode = kRealtime;
+  setup.symbolicSampleSize = sampleSize;
+  setup.maxSamplesPerBlock = maxBlock;
+  setup.sampleRate = rate;
+  return setup;
+}
+
+// A host that (against the rules) sets up processing again and writes parameters and reads the
+// bypass from its user-interface thread while the audio thread processes: the set-up waits for the
+// block (the pins' scratch buffers are never resized under it; AddressSanitizer would see that),
+// and the shared values are atomics (ThreadSanitizer finds no race).
+TEST(BindingThreads, SetupAndControllerWritesDuringProcessingStaySound) {
+  for (int32 size : {kSample32, kSample64}) {
+    SCOPED_TRACE(size);
+    Plugin p;
+    ASSERT_EQ(p->initialize(nullptr), kResultOk);
+    ProcessSetup setup = MakeSetup(size, 512, 44100.0);
+    ASSERT_EQ(p->setupProcessing(setup), kResultOk);
+    ASSERT_EQ(p->setActive(1), kResultOk);
+    std::atomic<bool> done{false};
+    bool finite = true;
+    std::thread audio([&] {
+      const int32 frames[] = {512, 64, 1024, 300, 4096, 1};
+      std::vector<float> f[4];
+      std::vector<double> d[4];
+      for (int block = 0; block < 120; ++block) {
+        const int32 n = frames[block % 6];
+        void* ptrs[4];
+        for (int c = 0; c < 4; ++c) {
+          f[c].assign(static_cast<size_t>(n), 0.25f);
+          d[c].assign(static_cast<size_t>(n), 0.25);
+          ptrs[c] = size == kSample32 ? static_cast<void*>(f[c].data()) : static_cast<void*>(d[c].data());
+        }
+        AudioBusBuffers in{}, out{};
+        in.numChannels = out.numChannels = 2;
+        in.channelBuffers32 = reinterpret_cast<float**>(&ptrs[0]);
+        out.channelBuffers32 = reinterpret_cast<float**>(&ptrs[2]);
+        // The audio thread writes the same values: the host's automation and bypass.
+        vst3host::ParameterChanges changes;
+        changes.Add(7, 0, (block % 5) / 4.0);
+        changes.Add(0x62706173, 0, block % 4 == 0 ? 1.0 : 0.0);
+        ProcessData data{};
+        data.processMode = kRealtime;
+        data.inputParameterChanges = &changes;
+        data.symbolicSampleSize = size;
+        data.numSamples = n;
+        data.numInputs = data.numOutputs = 1;
+        data.inputs = &in;
+        data.outputs = &out;
+        p->process(data);
+        for (int c = 2; c < 4; ++c) {
+          for (int32 i = 0; i < n; ++i) {
+            const double v = size == kSample32 ? f[c][static_cast<size_t>(i)] : d[c][static_cast<size_t>(i)];
+            finite = finite && std::isfinite(v);
+          }
+        }
+      }
+      done = true;
+    });
+    int round = 0;
+    while (!done) {
+      ProcessSetup again = MakeSetup(size, round % 3 == 0 ? 64 : (round % 3 == 1 ? 8192 : 700), 48000.0);
+      p->setupProcessing(again);
+      p->setParamNormalized(7, (round % 11) / 10.0);
+      p->setParamNormalized(0, (round % 7) / 6.0);
+      (void)p->getParamNormalized(0x62706173);
+      (void)p->getParamNormalized(7);
+      ++round;
+    }
+    audio.join();
+    EXPECT_TRUE(finite);
     EXPECT_EQ(p->terminate(), kResultOk);
   }
 }

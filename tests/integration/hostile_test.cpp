@@ -1,47 +1,11 @@
 // The module driven the way a careless or hostile host drives it: initialize twice, texts that are
-// no numbers.
+// no numbers, value texts for values no parameter can hold, huge samples, endless state streams.
 #include <cfloat>
 
 #include "tests/integration/plugin_harness.h"
 
 namespace qoit {
 namespace {
-
-// A stream that holds the given bytes followed by filler, length bytes in all (far more than any
-// memory), and counts what the plug-in reads from it.
-class LongStream : public vst3host::HostObject<IBStream> {
- public:
-  LongStream(std::vector<uint8_t> head, int64_t length) : mHead(std::move(head)), mLength(length) {}
-  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
-    if (numBytesRead) *numBytesRead = 0;
-    if (!buffer || numBytes < 0) return kInvalidArgument;
-    int64_t n = mLength - mPos < numBytes ? mLength - mPos : numBytes;
-    uint8_t* out = static_cast<uint8_t*>(buffer);
-    for (int64_t i = 0; i < n; ++i, ++mPos) {
-      out[i] = mPos < static_cast<int64_t>(mHead.size()) ? mHead[static_cast<size_t>(mPos)] : 0x41;
-    }
-    delivered += n;
-    if (numBytesRead) *numBytesRead = static_cast<int32>(n);
-    return kResultOk;
-  }
-  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
-  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override {
-    const int64_t base = mode == kIBSeekSet ? 0 : (mode == kIBSeekCur ? mPos : mLength);
-    mPos = base + pos;
-    if (result) *result = mPos;
-    return kResultOk;
-  }
-  tresult PLUGIN_API tell(int64* pos) override {
-    if (pos) *pos = mPos;
-    return kResultOk;
-  }
-  int64_t delivered = 0;
-
- private:
-  std::vector<uint8_t> mHead;
-  int64_t mLength;
-  int64_t mPos = 0;
-};
 
 using HostileTest = PluginTest;
 
@@ -148,7 +112,7 @@ TEST_F(HostileTest, ALongStateStreamIsReadOnlyAsFarAsTheState) {
   std::vector<uint8_t> state = source.GetState();
   ASSERT_EQ(state.size(), 76u);
   state[72] = 1;  // bypass on
-  LongStream s(state, int64_t{2} << 30);
+  vst3host::LongStream s(state, int64_t{2} << 30);
   ASSERT_EQ(inst.component->setState(&s), kResultOk);
   EXPECT_EQ(s.delivered, 76);
   EXPECT_EQ(inst.controller->getParamNormalized(kRelease), 1.0);

@@ -161,42 +161,6 @@ TEST(BindingTexts, ValueTextsAreForValuesAParameterCanHold) {
   EXPECT_EQ(p->terminate(), kResultOk);
 }
 
-// A stream that holds the given bytes followed by filler, length bytes in all (far more than any
-// memory), and counts what the plug-in reads from it.
-class LongStream : public vst3host::HostObject<IBStream> {
- public:
-  LongStream(std::vector<uint8_t> head, int64_t length) : mHead(std::move(head)), mLength(length) {}
-  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
-    if (numBytesRead) *numBytesRead = 0;
-    if (!buffer || numBytes < 0) return kInvalidArgument;
-    int64_t n = mLength - mPos < numBytes ? mLength - mPos : numBytes;
-    uint8_t* out = static_cast<uint8_t*>(buffer);
-    for (int64_t i = 0; i < n; ++i, ++mPos) {
-      out[i] = mPos < static_cast<int64_t>(mHead.size()) ? mHead[static_cast<size_t>(mPos)] : 0x41;
-    }
-    delivered += n;
-    if (numBytesRead) *numBytesRead = static_cast<int32>(n);
-    return kResultOk;
-  }
-  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
-  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override {
-    const int64_t base = mode == kIBSeekSet ? 0 : (mode == kIBSeekCur ? mPos : mLength);
-    mPos = base + pos;
-    if (result) *result = mPos;
-    return kResultOk;
-  }
-  tresult PLUGIN_API tell(int64* pos) override {
-    if (pos) *pos = mPos;
-    return kResultOk;
-  }
-  int64_t delivered = 0;
-
- private:
-  std::vector<uint8_t> mHead;
-  int64_t mLength;
-  int64_t mPos = 0;
-};
-
 // The 76-byte state of the given values and bypass flag, little-endian.
 std::vector<uint8_t> StateBytes(const double (&values)[9], int32_t bypass) {
   std::vector<uint8_t> b(76);
@@ -211,7 +175,7 @@ TEST(BindingState, OnlyTheStateIsReadFromALongerStream) {
     SCOPED_TRACE(length);
     Plugin p;
     ASSERT_EQ(p->initialize(nullptr), kResultOk);
-    LongStream s(StateBytes(values, 1), length);
+    vst3host::LongStream s(StateBytes(values, 1), length);
     ASSERT_EQ(p->setState(&s), kResultOk);
     EXPECT_EQ(s.delivered, 76);
     for (int i = 0; i < 9; ++i) EXPECT_EQ(p->GetParam(i)->Value(), values[i]) << i;

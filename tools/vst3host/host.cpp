@@ -53,6 +53,36 @@ tresult PLUGIN_API MemoryStream::tell(int64* pos) {
   return kResultOk;
 }
 
+// ---------------------------------------------------------------- LongStream
+
+tresult PLUGIN_API LongStream::read(void* buffer, int32 numBytes, int32* numBytesRead) {
+  if (numBytesRead) *numBytesRead = 0;
+  if (!buffer || numBytes < 0) return kInvalidArgument;
+  int64_t n = mLength - mPos < numBytes ? mLength - mPos : numBytes;
+  if (n < 0) n = 0;
+  uint8_t* out = static_cast<uint8_t*>(buffer);
+  for (int64_t i = 0; i < n; ++i, ++mPos) {
+    out[i] = mPos < static_cast<int64_t>(mHead.size()) ? mHead[static_cast<size_t>(mPos)] : 0x41;
+  }
+  delivered += n;
+  if (numBytesRead) *numBytesRead = static_cast<int32>(n);
+  return kResultOk;
+}
+
+tresult PLUGIN_API LongStream::seek(int64 pos, int32 mode, int64* result) {
+  const int64_t base = mode == kIBSeekSet ? 0 : (mode == kIBSeekCur ? mPos : mLength);
+  if (mode < 0 || mode > 2 || base + pos < 0) return kInvalidArgument;
+  mPos = base + pos;
+  if (result) *result = mPos;
+  return kResultOk;
+}
+
+tresult PLUGIN_API LongStream::tell(int64* pos) {
+  if (!pos) return kInvalidArgument;
+  *pos = mPos;
+  return kResultOk;
+}
+
 // ---------------------------------------------------------------- parameter changes and events
 
 tresult PLUGIN_API ParamValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value) {

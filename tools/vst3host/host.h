@@ -72,6 +72,23 @@ class MemoryStream : public HostObject<IBStream> {
   int64_t mPos = 0;
 };
 
+// A read-only stream of the given bytes followed by filler (0x41) up to length bytes in all, which
+// may be far more than any memory holds; counts the bytes it delivers.
+class LongStream : public HostObject<IBStream> {
+ public:
+  LongStream(std::vector<uint8_t> head, int64_t length) : mHead(std::move(head)), mLength(length) {}
+  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override;
+  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
+  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override;
+  tresult PLUGIN_API tell(int64* pos) override;
+  int64_t delivered = 0;
+
+ private:
+  std::vector<uint8_t> mHead;
+  int64_t mLength;
+  int64_t mPos = 0;
+};
+
 class ParamValueQueue : public HostObject<IParamValueQueue> {
  public:
   explicit ParamValueQueue(ParamID id) : mId(id) {}

@@ -4,11 +4,12 @@
 //
 //   qhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
 //         [--double] [--mono] [--param INDEX=VALUE ...] [--bypass] [--info]
-//         [--dump FILE] [--state-out FILE] [--compare FILE] [--compare-state FILE]
+//         [--dump FILE] [--state-out FILE] [--compare FILE] [--compare-state FILE] [--probe]
 //
 // --dump writes the output as raw little-endian doubles (channel after channel) and --state-out the
 // plug-in's saved state; --compare and --compare-state check this run's output (within 1e-12
-// relative) and state (byte for byte) against such files, so two builds can be compared.
+// relative) and state (byte for byte) against such files, so two builds can be compared. --probe
+// prints the module's answers to a hostile host's questions instead (tools/vst3host/probe.cpp).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "tools/vst3host/host.h"
+#include "tools/vst3host/probe.h"
 
 using namespace vst3host;
 
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
   double rate = 44100.0, seconds = 2.0;
   int block = 512, channels = 2;
   int32 sampleSize = kSample32;
-  bool info = false, bypass = false;
+  bool info = false, bypass = false, probe = false;
   std::vector<std::pair<int, double>> params;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -106,6 +108,7 @@ int main(int argc, char** argv) {
     else if (a == "--mono") channels = 1;
     else if (a == "--bypass") bypass = true;
     else if (a == "--info") info = true;
+    else if (a == "--probe") probe = true;
     else if (a == "--dump") dump = next();
     else if (a == "--state-out") stateOut = next();
     else if (a == "--compare") compare = next();
@@ -148,6 +151,11 @@ int main(int argc, char** argv) {
   if (!err.empty()) {
     std::fprintf(stderr, "%s\n", err.c_str());
     return 1;
+  }
+  if (probe) {
+    const int result = RunProbes(module.Factory());
+    module.Unload();
+    return result;
   }
   int status = 0;
   {

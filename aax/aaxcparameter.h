@@ -141,10 +141,10 @@ public:
   int32_t GetType() const override { return mType; }
   void SetOrientation(int32_t orientation) override { mOrientation = orientation; }
   int32_t GetOrientation() const override { return mOrientation; }
-  // A taper of another value type is ignored. preserveValue keeps the real value (constrained to the
-  // new range), otherwise the normalised position is kept.
-  void SetTaperDelegate(AAX_ITaperDelegateBase& taper, bool preserveValue) override {
-    auto* typed = dynamic_cast<AAX_ITaperDelegate<T>*>(&taper);
+  // A null taper or one of another value type is ignored. preserveValue keeps the real value
+  // (constrained to the new range), otherwise the normalised position is kept.
+  void SetTaperDelegate(const AAX_ITaperDelegateBase* taper, bool preserveValue) override {
+    auto* typed = dynamic_cast<const AAX_ITaperDelegate<T>*>(taper);
     if (!typed) return;
     const double normalized = GetNormalizedValue();
     AAX_ITaperDelegate<T>* replacement = typed->Clone();
@@ -157,10 +157,10 @@ public:
       ApplyNormalizedValue(normalized);
     }
   }
-  // A display of another value type is ignored. The host is told the value again so that it fetches
-  // the new text.
-  void SetDisplayDelegate(AAX_IDisplayDelegateBase& display) override {
-    auto* typed = dynamic_cast<AAX_IDisplayDelegate<T>*>(&display);
+  // A null display or one of another value type is ignored. The host is told the value again so that
+  // it fetches the new text.
+  void SetDisplayDelegate(const AAX_IDisplayDelegateBase* display) override {
+    auto* typed = dynamic_cast<const AAX_IDisplayDelegate<T>*>(display);
     if (!typed) return;
     AAX_IDisplayDelegate<T>* replacement = typed->Clone();
     delete mDisplay;

@@ -157,3 +157,18 @@ TEST(AAX_CEffectGUI, OptionalSlotsAndQueriesAnswerTheLibraryDefaults) {
   EXPECT_EQ(f->QueryInterface(AcfIds::kUnknown, &out), 0);
   static_cast<IACFUnknown*>(out)->Release();
 }
+
+TEST(AAX_CEffectGUI, HostSeesEverySlotAtItsNumber) {
+  Instance in;
+  void* face = in.face;
+  void* const* vt = *reinterpret_cast<void* const* const*>(face);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, IACFUnknown*)>(vt[3])(face, in.host.unknown->Unknown()), 0);
+  EXPECT_EQ(in.gui->adoptions, 1);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, IACFUnknown*)>(vt[6])(face, nullptr), 0);  // SetViewContainer
+  EXPECT_EQ(in.gui->closes, 1);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, const char*)>(vt[10])(face, "7"), 0);  // OnParameterUpdate
+  EXPECT_EQ(in.events.back(), "update 7");
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, int64_t)>(vt[11])(face, 0), -20004);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*)>(vt[4])(face), 0);  // Uninitialize
+  EXPECT_EQ(in.gui->GetParametersInterface(), nullptr);
+}

@@ -461,3 +461,27 @@ TEST(AAX_CEffectParameters, SecondInitializeStartsAfresh) {
   EXPECT_EQ(h.effect->prepareCalls, 2);
   EXPECT_EQ(h.host.controller->Refs(), 2);  // one controller proxy: primary and secondary
 }
+
+// The host reaches the object through its method table: the numbered slots after the unknown's three.
+TEST(AAX_CEffectParameters, HostSeesEverySlotAtItsNumber) {
+  Hosted h(false);
+  void* face = h.face;
+  void* const* vt = *reinterpret_cast<void* const* const*>(face);
+  int32_t count = 0;
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, int32_t*)>(vt[6])(face, &count), 0);  // GetNumberOfParameters
+  EXPECT_EQ(count, 3);
+  double n = 0.0;
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, const char*, double*)>(vt[23])(face, "1", &n), 0);
+  EXPECT_EQ(n, 0.5);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, const char*, double, int32_t)>(vt[29])(face, "1", 0.25, 0), 0);
+  int32_t changes = 0;
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, int32_t*)>(vt[39])(face, &changes), 0);  // GetNumberOfChanges
+  EXPECT_EQ(changes, 1);
+  int32_t out = 3;
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, int64_t, int32_t*)>(vt[42])(face, 0, &out), 0);
+  EXPECT_EQ(out, 0);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, int64_t)>(vt[45])(face, 0), -20009);
+  EXPECT_EQ(reinterpret_cast<AAX_Result (*)(void*, int64_t)>(vt[47])(face, 0), 0);
+  EXPECT_EQ(reinterpret_cast<uint32_t (*)(void*)>(vt[1])(face), 2u);  // AddRef
+  EXPECT_EQ(reinterpret_cast<uint32_t (*)(void*)>(vt[2])(face), 1u);  // Release
+}

@@ -295,9 +295,11 @@ TEST(AAX_CParameter, BoundParameterRequestsFromTheHostAndStoresItsAnswer) {
     p->ApplyNormalizedValue(0.95);
     EXPECT_EQ(p->Value(), 9);
     p->ApplyNormalizedValue(0.92);  // 9 again, not forced: nothing stored or reported
-    p->SetDisplayDelegate(*std::unique_ptr<AAX_IDisplayDelegate<int>>(new AAX_CNumberDisplayDelegate<int>()));
-    AAX_CBinaryDisplayDelegate<bool> wrongType("a", "b");
-    p->SetDisplayDelegate(wrongType);  // ignored
+    const AAX_CNumberDisplayDelegate<int> number;
+    p->SetDisplayDelegate(&number);
+    const AAX_CBinaryDisplayDelegate<bool> wrongType("a", "b");
+    p->SetDisplayDelegate(&wrongType);  // ignored
+    p->SetDisplayDelegate(nullptr);     // ignored
   }
   EXPECT_EQ(AutomationCalls(host), (std::vector<std::string>{
                                        "3 s:2",                 // enrolled on binding
@@ -312,14 +314,15 @@ TEST(AAX_CParameter, BoundParameterRequestsFromTheHostAndStoresItsAnswer) {
 TEST(AAX_CParameter, NewTaperKeepsEitherThePositionOrTheValue) {
   std::unique_ptr<AAX_CParameter<double>> p(NewThreshold("1", -36.0));  // 0.25 of -48..0
   AAX_CIFxTaperDelegate<double> wider(-96.0, 0.0, 1.0);
-  p->SetTaperDelegate(wider, false);
+  p->SetTaperDelegate(&wider, false);
   EXPECT_EQ(p->GetNormalizedValue(), 0.25);
   EXPECT_EQ(p->Value(), -72.0);
   AAX_CIFxTaperDelegate<double> narrow(-48.0, 0.0, 1.0);
-  p->SetTaperDelegate(narrow, true);
+  p->SetTaperDelegate(&narrow, true);
   EXPECT_EQ(p->Value(), -48.0);  // -72 kept as a real value: constrained to the new range
   AAX_CBinaryTaperDelegate<bool> wrongType;
-  p->SetTaperDelegate(wrongType, false);  // ignored
+  p->SetTaperDelegate(&wrongType, false);  // ignored
+  p->SetTaperDelegate(nullptr, true);      // ignored
   EXPECT_EQ(p->Value(), -48.0);
   p->SetNormalizedDefaultValue(0.5);
   EXPECT_EQ(p->GetNormalizedDefaultValue(), 0.5);

@@ -413,3 +413,116 @@ struct AAX_HostTransportNode {
 protected:
   ~AAX_HostTransportNode() = default;
 };
+
+// ---------------------------------------------------------------------------------------------
+// The library's own host-facing interfaces: what the host calls on an effect's parameters object
+// and on its GUI object. They start with the unknown (slots 0 to 2) like the host's interfaces.
+//
+// Signatures this header settles where the binding leaves them open:
+// - Parameter identifiers are zero-terminated texts (const char*); a null identifier finds nothing.
+// - Texts going out are written through an AAX_IString* (null answers -20002); texts coming in are
+//   const AAX_IString&.
+// - Booleans crossing the interface are one byte (AAX_CBoolean): the automatable flag and the
+//   chunk comparison's isEqual.
+// - A host chunk record is passed by pointer (AAX_ChunkRecord below); chunk sizes are uint32.
+// - NotificationReceived (type, data pointer, size in bytes).
+// - UpdateParameterNormalizedValue (identifier, value, source) with a 32-bit source code;
+//   UpdateParameterTouch (identifier, touched as a byte).
+// - The effect-parameters interface's eight further operations (slots 40 to 47) are placeholders of
+//   one 64-bit argument; the third of them (slot 42) takes a second, out argument (int32_t*) to which
+//   it writes 0. The GUI's optional operations (slots 8, 9, 11, 12) are placeholders of one 64-bit
+//   argument.
+
+typedef uint8_t AAX_CBoolean;
+
+class AAX_IParameter;
+
+// The host's chunk record: a 56-byte header and the data right after it. The host allocates the
+// record with room for the data size it was told (GetChunkSize) or that it states in `size`.
+struct AAX_ChunkRecord {
+  int32_t size;          // 0: data size in bytes
+  int32_t version;       // 4
+  uint8_t hostBytes[12];  // 8: the host's own fields
+  uint32_t chunkId;      // 20
+  char name[32];         // 24: zero-padded
+  // 56: the data bytes
+
+  uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + kHeaderSize; }
+  const uint8_t* Data() const { return reinterpret_cast<const uint8_t*>(this) + kHeaderSize; }
+  static constexpr size_t kHeaderSize = 56;
+};
+static_assert(sizeof(AAX_ChunkRecord) == 56, "the chunk record header is 56 bytes");
+
+struct AAX_IACFEffectParameters : IACFUnknown {
+  virtual AAX_Result Initialize(IACFUnknown* controller) = 0;                                   // 3
+  virtual AAX_Result Uninitialize() = 0;                                                        // 4
+  virtual AAX_Result NotificationReceived(uint32_t type, const void* data, uint32_t size) = 0;  // 5
+  virtual AAX_Result GetNumberOfParameters(int32_t* out) = 0;                                   // 6
+  virtual AAX_Result GetMasterBypassParameter(AAX_IString* out) = 0;                            // 7
+  virtual AAX_Result GetParameterIsAutomatable(const char* id, AAX_CBoolean* out) = 0;          // 8
+  virtual AAX_Result GetParameterNumberofSteps(const char* id, int32_t* out) = 0;               // 9
+  virtual AAX_Result GetParameterName(const char* id, AAX_IString* out) = 0;                    // 10
+  virtual AAX_Result GetParameterNameOfLength(const char* id, AAX_IString* out, int32_t length) = 0;  // 11
+  virtual AAX_Result GetParameterDefaultNormalizedValue(const char* id, double* out) = 0;       // 12
+  virtual AAX_Result SetParameterDefaultNormalizedValue(const char* id, double value) = 0;      // 13
+  virtual AAX_Result GetParameterType(const char* id, int32_t* out) = 0;                        // 14
+  virtual AAX_Result GetParameterOrientation(const char* id, int32_t* out) = 0;                 // 15
+  virtual AAX_Result GetParameter(const char* id, AAX_IParameter** out) = 0;                    // 16
+  virtual AAX_Result GetParameterIndex(const char* id, int32_t* out) = 0;                       // 17
+  virtual AAX_Result GetParameterIDFromIndex(int32_t index, AAX_IString* out) = 0;              // 18
+  virtual AAX_Result GetParameterValueInfo(const char* id, int32_t selector, int32_t* out) = 0;  // 19
+  virtual AAX_Result GetParameterValueFromString(const char* id, double* out, const AAX_IString& text) = 0;  // 20
+  virtual AAX_Result GetParameterStringFromValue(const char* id, double value, AAX_IString* out,
+                                                 int32_t maxLength) = 0;                         // 21
+  virtual AAX_Result GetParameterValueString(const char* id, AAX_IString* out, int32_t maxLength) = 0;  // 22
+  virtual AAX_Result GetParameterNormalizedValue(const char* id, double* out) = 0;              // 23
+  virtual AAX_Result SetParameterNormalizedValue(const char* id, double value) = 0;             // 24
+  virtual AAX_Result SetParameterNormalizedRelative(const char* id, double delta) = 0;          // 25
+  virtual AAX_Result TouchParameter(const char* id) = 0;                                        // 26
+  virtual AAX_Result ReleaseParameter(const char* id) = 0;                                      // 27
+  virtual AAX_Result UpdateParameterTouch(const char* id, AAX_CBoolean touched) = 0;            // 28
+  virtual AAX_Result UpdateParameterNormalizedValue(const char* id, double value, int32_t source) = 0;  // 29
+  virtual AAX_Result UpdateParameterNormalizedRelative(const char* id, double delta) = 0;       // 30
+  virtual AAX_Result GenerateCoefficients() = 0;                                                // 31
+  virtual AAX_Result ResetFieldData(AAX_FieldIndex field, void* block, uint32_t size) = 0;      // 32
+  virtual AAX_Result GetNumberOfChunks(int32_t* out) = 0;                                       // 33
+  virtual AAX_Result GetChunkIDFromIndex(int32_t index, uint32_t* out) = 0;                     // 34
+  virtual AAX_Result GetChunkSize(uint32_t chunkId, uint32_t* out) = 0;                         // 35
+  virtual AAX_Result GetChunk(uint32_t chunkId, AAX_ChunkRecord* record) = 0;                   // 36
+  virtual AAX_Result SetChunk(uint32_t chunkId, const AAX_ChunkRecord* record) = 0;             // 37
+  virtual AAX_Result CompareActiveChunk(const AAX_ChunkRecord* record, AAX_CBoolean* isEqual) = 0;  // 38
+  virtual AAX_Result GetNumberOfChanges(int32_t* out) = 0;                                      // 39
+
+protected:
+  ~AAX_IACFEffectParameters() = default;
+};
+
+struct AAX_IACFEffectParameters_V2 : AAX_IACFEffectParameters {
+  virtual AAX_Result HostOp40(int64_t arg) = 0;                // 40: 0
+  virtual AAX_Result HostOp41(int64_t arg) = 0;                // 41: -20009
+  virtual AAX_Result HostOp42(int64_t arg, int32_t* out) = 0;  // 42: out := 0, 0
+  virtual AAX_Result HostOp43(int64_t arg) = 0;                // 43: 0
+  virtual AAX_Result HostOp44(int64_t arg) = 0;                // 44: 0
+  virtual AAX_Result HostOp45(int64_t arg) = 0;                // 45: -20009
+  virtual AAX_Result HostOp46(int64_t arg) = 0;                // 46: 0
+  virtual AAX_Result HostOp47(int64_t arg) = 0;                // 47: 0
+
+protected:
+  ~AAX_IACFEffectParameters_V2() = default;
+};
+
+struct AAX_IACFEffectGUI : IACFUnknown {
+  virtual AAX_Result Initialize(IACFUnknown* hostUnknown) = 0;                                  // 3
+  virtual AAX_Result Uninitialize() = 0;                                                        // 4
+  virtual AAX_Result NotificationReceived(uint32_t type, const void* data, uint32_t size) = 0;  // 5
+  virtual AAX_Result SetViewContainer(IACFUnknown* viewContainer) = 0;                          // 6
+  virtual AAX_Result GetViewSize(AAX_Point* out) = 0;                                           // 7
+  virtual AAX_Result HostOp8(int64_t arg) = 0;                                                  // 8: 0
+  virtual AAX_Result HostOp9(int64_t arg) = 0;                                                  // 9: 0
+  virtual AAX_Result OnParameterUpdate(const char* id) = 0;                                     // 10
+  virtual AAX_Result HostOp11(int64_t arg) = 0;                                                 // 11: -20004
+  virtual AAX_Result HostOp12(int64_t arg) = 0;                                                 // 12: 0
+
+protected:
+  ~AAX_IACFEffectGUI() = default;
+};

@@ -62,8 +62,10 @@ public:
   virtual int32_t GetType() const = 0;                                              // 37
   virtual void SetOrientation(int32_t orientation) = 0;                             // 38
   virtual int32_t GetOrientation() const = 0;                                       // 39
-  virtual void SetTaperDelegate(AAX_ITaperDelegateBase& taper, bool preserveValue) = 0;  // 40
-  virtual void SetDisplayDelegate(AAX_IDisplayDelegateBase& display) = 0;           // 41
+  // The delegates are passed by pointer (the same slot layout as by reference) so that a null one
+  // can be refused.
+  virtual void SetTaperDelegate(const AAX_ITaperDelegateBase* taper, bool preserveValue) = 0;  // 40
+  virtual void SetDisplayDelegate(const AAX_IDisplayDelegateBase* display) = 0;    // 41
   virtual void ApplyNormalizedValue(double normalized) = 0;                         // 42
 
 protected:

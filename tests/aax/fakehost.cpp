@@ -114,6 +114,8 @@ ACFResult Query(RawObject* self, const AcfID& iid, void** out) {
   o->Log(0, {RenderId(iid)});
   if (!out) return kACFNullPointer;
   *out = nullptr;
+  for (auto& forward : o->forwards)
+    if (forward.first == iid) return forward.second->QueryInterface(iid, out);
   FakeObject* found = nullptr;
   if (iid == AcfIds::kUnknown || Answers(o, iid)) {
     found = o;

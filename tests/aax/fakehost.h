@@ -84,6 +84,9 @@ public:
   // factory and the services this way). A null object with the factory identifier answers success
   // with a null pointer.
   std::vector<std::pair<AcfID, FakeObject*>> answers;
+  // Identifiers this object passes on to an object of the library (the query is logged here, the
+  // answer and its reference are the library object's).
+  std::vector<std::pair<AcfID, IACFUnknown*>> forwards;
   // Result of a slot; by default 100 + slot (true for operations that answer a bool).
   std::map<int, int64_t> results;
   // Property map contents.

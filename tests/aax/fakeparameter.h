@@ -72,8 +72,8 @@ public:
   int32_t GetType() const override { return 1; }
   void SetOrientation(int32_t) override {}
   int32_t GetOrientation() const override { return 0; }
-  void SetTaperDelegate(AAX_ITaperDelegateBase&, bool) override {}
-  void SetDisplayDelegate(AAX_IDisplayDelegateBase&) override {}
+  void SetTaperDelegate(const AAX_ITaperDelegateBase*, bool) override {}
+  void SetDisplayDelegate(const AAX_IDisplayDelegateBase*) override {}
   void ApplyNormalizedValue(double n) override { mValue = n; }
 
 private:

@@ -54,6 +54,9 @@ class IFxSetting {
   const char* UnitLabel() const { return mUnitLabel; }
   int CountValueTexts() const { return mValueTexts.Size() / static_cast<int>(sizeof(IValueText)); }
   const char* ValueTextFor(int value) const;
+  // The index-th entry of the value-text table: its value into outValue (when given) and its text;
+  // "" (outValue untouched) for an index outside the table.
+  const char* ValueTextAt(int index, int* outValue) const;
 
   ParamKind Kind() const { return mKind; }
   double Value() const { return mPlainValue.load(std::memory_order_relaxed); }

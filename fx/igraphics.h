@@ -11,6 +11,7 @@
 #include "fx/records.h"
 #include "fx/synclock.h"
 
+class AAX_VViewContainer;
 class IFxBase;
 class IFxSetting;
 class PIX_IBitmap;
@@ -130,6 +131,9 @@ class IGraphics {
   bool mTooltipsEnabled = false;
   bool mShowBounds = false;
   IControl* mKeyCatcher = nullptr;  // owned
+  // The host view in which the AAX editor was last opened (set by the AAX editor object, read when
+  // the plug-in asks for a new editor size); null until then and in the other formats.
+  AAX_VViewContainer* mHostViewContainer = nullptr;  // not owned
 };
 
 // The platform's back-buffer bitmap: a DIB section in the Windows builds, heap memory elsewhere.

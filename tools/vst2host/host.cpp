@@ -63,8 +63,16 @@ VstIntPtr Host::Answer(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr valu
       return processLevel;
     case audioMasterGetTime:
       return answerTime ? reinterpret_cast<VstIntPtr>(&time) : 0;
-    case audioMasterProcessEvents:
+    case audioMasterProcessEvents: {
+      const VstEvents* events = static_cast<const VstEvents*>(ptr);
+      for (VstInt32 i = 0; events && i < events->numEvents; ++i) {
+        const VstEvent* e = events->events[i];
+        std::lock_guard<std::mutex> guard(mMutex);
+        if (e && e->type == kVstMidiType) midiReceived.push_back(*reinterpret_cast<const VstMidiEvent*>(e));
+        if (e && e->type == kVstSysExType) sysexReceived.push_back(*reinterpret_cast<const VstMidiSysexEvent*>(e));
+      }
       return processEventsAnswer;
+    }
     default:
       return 0;
   }
@@ -76,12 +84,14 @@ bool Instance::Create(EntryProc entry) {
   AEffect* e = entry(HostCallback);
   gCreating = nullptr;
   if (!e || e->magic != kEffectMagic) return false;
-  {
-    std::lock_guard<std::mutex> guard(gRegistryMutex);
-    gHosts[e] = &host;
-  }
-  effect = e;
+  Adopt(e);
   return true;
+}
+
+void Instance::Adopt(AEffect* record) {
+  std::lock_guard<std::mutex> guard(gRegistryMutex);
+  gHosts[record] = &host;
+  effect = record;
 }
 
 VstIntPtr Instance::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {

@@ -36,6 +36,10 @@ class Host {
   bool answerTime = true;
   VstTimeInfo time{};
 
+  // The events the plug-in sent (copied during the call).
+  std::vector<VstMidiEvent> midiReceived;
+  std::vector<VstMidiSysexEvent> sysexReceived;
+
   std::vector<HostCall> Calls() const;
   std::vector<HostCall> CallsOf(VstInt32 opcode) const;
   void ClearCalls();
@@ -75,6 +79,8 @@ class Instance {
 
   // Calls the entry with the recording callback; false when it gave no usable record.
   bool Create(EntryProc entry);
+  // Takes a record made some other way (a plug-in object built in-process) as this instance's.
+  void Adopt(AEffect* record);
   VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f);
   // effOpen, rate, block size, resume.

@@ -48,26 +48,35 @@ class IFxVST : public IFxBase {
   static void VSTCALLBACK VSTProcessAdding(AEffect* effect, float** inputs, float** outputs,
                                            VstInt32 frames);
 
-  // ---- IFxBase hooks for this format (their threads and locks as in the base)
+  // ---- IFxBase hooks for this format, each one host callback request
+  // An editor gesture: audioMasterBeginEdit / audioMasterAutomate / audioMasterEndEdit; UI thread;
+  // the value under mLock (from SetParameterFromGUI), begin and end without it.
   void BeginInformHostOfParamChange(int paramIdx) override;
   void InformHostOfParamChange(int paramIdx, double normalized) override;
   void EndInformHostOfParamChange(int paramIdx) override;
+  // audioMasterUpdateDisplay; UI thread; no lock.
   void NotifyHostPresetChanged() override;
+  // Transport through audioMasterGetCurrentProcessLevel and audioMasterGetTime; audio thread,
+  // from ProcessSamples; mLock held.
   bool HostRendersOffline() override;
   int HostSamplePosition() override;
   double HostTempo() override;
   void HostTimeSignature(int* numerator, int* denominator) override;
   void FillHostTimeInfo(ITransportInfo* info) override;
-  // Asks the host for its product name and version once; any thread; no lock.
+  // Asks the host for its product name and version once; UI thread (from effOpen, under mLock).
   HostCode IdentifyHost() override;
-  // Keeps the editor rectangle at the graphics' size; the host is not asked to resize.
+  // Keeps the editor rectangle at the graphics' size; the host is not asked to resize; UI thread;
+  // no lock.
   void ResizeEditor(int width, int height) override;
-  // Once per object, from effOpen: host identification and the per-host pin quirks.
+  // Once per object, from effOpen: host identification and the per-host pin quirks; UI thread;
+  // under the dispatcher's mLock.
   void AdaptToHost() override;
   // The base's attachment, then the editor flag and rectangle; constructor's thread; takes mLock.
   void ConnectGraphics(IGraphics* graphics) override;
   // Sets the record's initialDelay, then the base's behaviour; UI thread; no lock of its own.
   void ChangeLatency(int samples) override;
+  // One event to the host through audioMasterProcessEvents, true when it answers 1; audio thread;
+  // mLock held.
   bool SendMidiToHost(const IMidiEvent* event) override;
   bool SendSysExToHost(const IExclusiveMessage* message) override;
 

@@ -88,13 +88,6 @@ bool IFxSetting::ParseValueText(const char* text, double* value) const {
   return true;
 }
 
-const char* IFxSetting::ValueTextAt(int index, int* outValue) const {
-  if (index < 0 || index >= CountValueTexts()) return "";
-  const IValueText& e = static_cast<const IValueText*>(mValueTexts.Data())[index];
-  if (outValue) *outValue = e.value;
-  return e.text;
-}
-
 const IValueText* IFxSetting::ValueTextEntry(int value) const {
   const IValueText* e = static_cast<const IValueText*>(mValueTexts.Data());
   const int count = CountValueTexts();

@@ -54,9 +54,11 @@ class IFxSetting {
   const char* UnitLabel() const { return mUnitLabel; }
   int CountValueTexts() const { return mValueTexts.Size() / static_cast<int>(sizeof(IValueText)); }
   const char* ValueTextFor(int value) const;
-  // The index-th entry of the value-text table: its value into outValue (when given) and its text;
-  // "" (outValue untouched) for an index outside the table.
-  const char* ValueTextAt(int index, int* outValue) const;
+  // Entry i of the value-text table in the order added; null outside it.
+  const IValueText* ValueTextAt(int i) const {
+    return i >= 0 && i < CountValueTexts() ? static_cast<const IValueText*>(mValueTexts.Data()) + i
+                                           : nullptr;
+  }
 
   ParamKind Kind() const { return mKind; }
   double Value() const { return mPlainValue.load(std::memory_order_relaxed); }

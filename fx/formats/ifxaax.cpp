@@ -156,9 +156,7 @@ AAX_Result IFxAAX::PrepareEffect() {
         case kParamChoice: {
           std::map<int32_t, AAX_CString> texts;
           for (int k = 0; k < s->CountValueTexts(); ++k) {
-            int value = 0;
-            const char* text = s->ValueTextAt(k, &value);
-            texts[value] = AAX_CString(text);
+            if (const IValueText* e = s->ValueTextAt(k)) texts[e->value] = AAX_CString(e->text);
           }
           auto* p = new AAX_CParameter<int>(
               id, name, TruncToInt(s->DefaultValue()),

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/hostsignal/signal.h"
 #include "vst3/interfaces.h"
 
 namespace vst3host {
@@ -191,15 +192,11 @@ class Instance {
 // Normalised value of a plain value for parameter id, through the controller.
 double Normalized(IEditController* c, ParamID id, double plain);
 
-struct SignalStats {
-  double peak = 0.0;
-  double rms = 0.0;
-};
-SignalStats Measure(const std::vector<double>& x);
-double ToDb(double v);
-
-// WAV files: reads 16-bit PCM and 32-bit float, writes 32-bit float. Channels planar.
-bool ReadWav(const std::string& path, std::vector<std::vector<double>>& channels, int* rate);
-bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, int rate);
+// Signal measurement and files shared with the VST2 host.
+using hostsignal::Measure;
+using hostsignal::ReadWav;
+using hostsignal::SignalStats;
+using hostsignal::ToDb;
+using hostsignal::WriteWav;
 
 }  // namespace vst3host

@@ -88,7 +88,9 @@ int32_t Trap(RawObject* self) {
 std::pair<const AcfID*, const AcfID*> IdsOf(Kind kind) {
   switch (kind) {
     case Kind::Factory: return {&AcfIds::kComponentFactory, nullptr};
-    case Kind::Collection: return {&AcfIds::kCollection, nullptr};
+    // A collection also answers the plug-in definition (which the module hands the host after
+    // registering); refusing the secondary refuses that.
+    case Kind::Collection: return {&AcfIds::kCollection, &AcfIds::kPluginDefinition};
     case Kind::EffectDescriptor: return {&AcfIds::kEffectDescriptor, &AcfIds::kEffectDescriptorV2};
     case Kind::ComponentDescriptor: return {&AcfIds::kComponentDescriptor, &AcfIds::kComponentDescriptorV2};
     case Kind::PropertyMap: return {&AcfIds::kPropertyMap, &AcfIds::kPropertyMapV2};
@@ -176,6 +178,7 @@ ACFResult CreateInstance(RawObject* self, const AcfID& classId, IACFUnknown* out
   FakeObject* created = o->host->NewObject(kind, "");
   created->refusePrimary = o->host->RefusedOnCreate(kind, false);
   created->refuseSecondary = o->host->RefusedOnCreate(kind, true);
+  created->succeed = o->host->createSucceeding;
   if (!Answers(created, iid) || iid != *IdsOf(kind).first) return kACFNoInterface;
   created->mRefs.fetch_add(1);
   *out = created->As<void>();
@@ -442,7 +445,8 @@ FakeObject::FakeObject(FakeHost* h, Kind k, std::string n) : host(h), kind(k), n
 
 int64_t FakeObject::Result(int slot) const {
   auto it = results.find(slot);
-  return it == results.end() ? 100 + slot : it->second;
+  if (it != results.end()) return it->second;
+  return succeed ? 0 : 100 + slot;
 }
 
 void FakeObject::Log(int slot, std::vector<std::string> args) { host->log.push_back(Call{name, slot, std::move(args)}); }

@@ -80,6 +80,8 @@ public:
   bool refusePrimary = false;
   bool refuseSecondary = false;
   bool overReleased = false;
+  // Slots without an entry in `results` answer 0 instead of 100 + slot.
+  bool succeed = false;
   // Further identifiers this object answers with another object (the host unknown answers the
   // factory and the services this way). A null object with the factory identifier answers success
   // with a null pointer.
@@ -126,6 +128,8 @@ public:
   void SetNullFactory();
   // Objects of this kind that the factory creates from now on refuse these identifiers.
   void RefuseOnCreate(Kind kind, bool primary, bool secondary);
+  // Objects the factory creates from now on answer 0 from slots without a set result.
+  bool createSucceeding = false;
   bool RefusedOnCreate(Kind kind, bool secondary) const;
   // Every object's count at 0 and none released below 0; otherwise names the offenders.
   std::string Leaks() const;

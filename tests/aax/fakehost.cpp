@@ -179,6 +179,8 @@ ACFResult CreateInstance(RawObject* self, const AcfID& classId, IACFUnknown* out
   created->refusePrimary = o->host->RefusedOnCreate(kind, false);
   created->refuseSecondary = o->host->RefusedOnCreate(kind, true);
   created->succeed = o->host->createSucceeding;
+  auto preset = o->host->createResults.find(kind);
+  if (preset != o->host->createResults.end()) created->results = preset->second;
   if (!Answers(created, iid) || iid != *IdsOf(kind).first) return kACFNoInterface;
   created->mRefs.fetch_add(1);
   *out = created->As<void>();

@@ -130,6 +130,8 @@ public:
   void RefuseOnCreate(Kind kind, bool primary, bool secondary);
   // Objects the factory creates from now on answer 0 from slots without a set result.
   bool createSucceeding = false;
+  // Results that objects of a kind get when the factory creates them (kind -> slot -> result).
+  std::map<Kind, std::map<int, int64_t>> createResults;
   bool RefusedOnCreate(Kind kind, bool secondary) const;
   // Every object's count at 0 and none released below 0; otherwise names the offenders.
   std::string Leaks() const;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets the machine up (tools/setup.sh), builds the Windows modules, gathers both architectures into
-# one VST3 bundle under build/out/ beside the x86 VST2 module QuibelOmbrelux.dll, and runs the
-# plug-in: the project's VST3 test host loads the x86-64 module from that bundle under Wine and
-# processes a built-in test signal, then the VST2 test host does the same with the x86 VST2 module.
+# one VST3 bundle under build/out/ beside the x86-64 AAX module QuibelOmbrelux.aaxplugin and the x86
+# VST2 module QuibelOmbrelux.dll, and runs the plug-in: the project's VST3 test host loads the x86-64
+# module from that bundle under Wine and processes a built-in test signal, then the AAX test host and
+# the VST2 test host do the same with the AAX and the x86 VST2 modules.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -19,11 +20,17 @@ mkdir -p "$out/Contents/x86_64-win" "$out/Contents/x86-win"
 cp build/win64/QuibelOmbrelux.vst3/Contents/x86_64-win/QuibelOmbrelux.vst3 "$out/Contents/x86_64-win/"
 cp build/win32/QuibelOmbrelux.vst3/Contents/x86-win/QuibelOmbrelux.vst3 "$out/Contents/x86-win/"
 cp build/win32/vst2/QuibelOmbrelux.dll build/out/
-echo "== modules: $out and build/out/QuibelOmbrelux.dll"
+aax=build/out/QuibelOmbrelux.aaxplugin
+mkdir -p "$aax/Contents/x64"
+cp build/win64/QuibelOmbrelux.aaxplugin/Contents/x64/QuibelOmbrelux.aaxplugin "$aax/Contents/x64/"
+echo "== modules: $out, $aax and build/out/QuibelOmbrelux.dll"
 find build/out -type f | sort
 
 echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
 tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" "$@"
+
+echo "== QuibelOmbrelux AAX (x86-64) in the AAX test host, under Wine"
+tools/wine64-run.sh build/win64/tools/aaxhost/qaaxhost.exe --bundle "$repo/$aax"
 
 echo "== QuibelOmbrelux VST2 (x86) in the VST2 test host, under Wine"
 if [ -x "$repo/../shared/tools/x86wine/x86ns" ]; then

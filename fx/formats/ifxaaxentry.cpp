@@ -132,9 +132,10 @@ AAX_Result DescribeComponent(AAX_IEffectDescriptor* effect, const ComponentRecor
 
 }  // namespace
 
-AAX_Result DescribeEffects(AAX_ICollection* collection) {
+AAX_Result DescribeEffects(AAX_ICollection* collection) { return DescribeEffectsOf(collection, PluginIdentity()); }
+
+AAX_Result DescribeEffectsOf(AAX_ICollection* collection, const IFxIdentity& id) {
   if (!collection) return kAAXNullArgument;
-  const IFxIdentity& id = PluginIdentity();
   AAX_IEffectDescriptor* effect = collection->CreateEffectDescriptor();
   if (!effect) return kAAXNoHostObject;
   AAX_Result result = 0;

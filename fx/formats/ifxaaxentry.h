@@ -7,6 +7,7 @@
 #include "aax/aaxhost.h"
 
 class AAX_ICollection;
+struct IFxIdentity;
 
 #if defined(_WIN32)
 #define QO_AAX_EXPORT extern "C" __declspec(dllexport)
@@ -22,6 +23,9 @@ enum : uint32_t {
 
 // Describes the plug-in's one effect to the collection and registers it; 0 or the failure.
 AAX_Result DescribeEffects(AAX_ICollection* collection);
+// The same for a given identity: one component per channel pair, as many as there are plug-in ids
+// (a longer list fails before anything is registered); an input count of 0 is described as mono.
+AAX_Result DescribeEffectsOf(AAX_ICollection* collection, const IFxIdentity& id);
 // The parameters create procedure: a new plug-in object's effect-parameters interface, or null.
 IACFUnknown* NewEffectParameters();
 

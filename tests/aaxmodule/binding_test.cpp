@@ -5,7 +5,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "aax/aaxcparameter.h"
+#include "aax/aaxproxies.h"
 #include "fx/formats/ifxaax.h"
+#include "fx/formats/ifxaaxentry.h"
 #include "fx/igraphics.h"
 #include "fx/pluginentry.h"
 #include "tests/aax/fakehost.h"
@@ -264,6 +267,58 @@ TEST(AaxBinding, AFailingInstanceDoesNotStopTheBatch) {
   failing->Face()->Uninitialize();
   good.face->Uninitialize();
   failing->Face()->Release();
+}
+
+TEST(AaxBinding, SecondInitializeRebuildsTheSameParameters) {
+  FakeHost host;
+  host.controller->succeed = true;
+  Plugin p;
+  ASSERT_EQ(0, p.face->Initialize(host.unknown->Unknown()));
+  ASSERT_EQ(0, p.face->Initialize(host.unknown->Unknown()));
+  int32_t count = 0;
+  EXPECT_EQ(0, p.face->GetNumberOfParameters(&count));
+  EXPECT_EQ(10, count);
+  EXPECT_STREQ("9", p.fx->ParamIdentifier(8));
+  EXPECT_STREQ("", p.fx->ParamIdentifier(9));
+  ASSERT_NE(nullptr, p.fx->MasterBypass());
+  EXPECT_EQ(0, p.face->UpdateParameterNormalizedValue("", 1.0, 0));
+  bool on = false;
+  EXPECT_TRUE(p.fx->MasterBypass()->ReadBool(&on));
+  EXPECT_TRUE(on);
+  p.face->Uninitialize();
+  EXPECT_EQ(nullptr, p.fx->MasterBypass());
+}
+
+// The description of other channel lists than the plug-in's own.
+TEST(AaxBinding, DescriptionCoversOnlyLayoutsWithIds) {
+  struct Case {
+    const char* channels;
+    AAX_Result result;
+    std::vector<int64_t> inputStems;
+  } cases[] = {
+      {"0-1 2-2", 0, {0x00000001, 0x00010002}},          // no input is described as mono
+      {"1-1 2-2 4-4", -20009, {0x00000001, 0x00010002}},  // a third layout has no ids
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.channels);
+    FakeHost host;
+    host.createSucceeding = true;
+    IFxIdentity id = PluginIdentity();
+    id.channelIO = c.channels;
+    int registered = 0;
+    {
+      AAX_VCollection collection(host.unknown->Unknown());
+      EXPECT_EQ(c.result, DescribeEffectsOf(&collection, id));
+    }
+    std::vector<int64_t> stems;
+    for (const auto& call : host.log) {
+      if (call.object == "collection1" && call.slot == 7) ++registered;
+      if (call.object.compare(0, 3, "map") == 0 && call.slot == 4 && call.args[0] == "51") stems.push_back(std::stoll(call.args[1]));
+    }
+    EXPECT_EQ(c.inputStems, stems);
+    EXPECT_EQ(c.result == 0 ? 1 : 0, registered);
+    EXPECT_EQ("", host.Leaks());
+  }
 }
 
 }  // namespace

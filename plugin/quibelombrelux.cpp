@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "fx/igraphics.h"
+
 namespace {
 constexpr double kNeperPerDb = 0.1151292546497;  // gain = exp(dB x this)
 }
@@ -12,7 +14,17 @@ QuibelOmbrelux::QuibelOmbrelux(const IFxCreateArgs& args)
                  'Qbel', 0, false, false, false) {
   if (!ConstructedWhole()) return;
   DefineParameters();
+  BuildEditor();
   StoreCurrentAsPresets("-", 1);
+}
+
+void QuibelOmbrelux::BuildEditor() {
+  // The window-system graphics object of the 640 x 480 editor (its timer at the default rate).
+  IGraphics* graphics = CreateEditorGraphics(this, kEditorWidth, kEditorHeight, 0);
+
+  // ---- editor layout: skin images and controls
+
+  ConnectGraphics(graphics);
 }
 
 QuibelOmbrelux::~QuibelOmbrelux() = default;

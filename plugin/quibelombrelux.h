@@ -31,6 +31,9 @@ class QuibelOmbrelux : public IFxBinding {
   // Runs the audio engine over one block of two channels (called with mLock held).
   void ProcessSamples(double** inputs, double** outputs, int frames) override;
 
+  static constexpr int kEditorWidth = 640;
+  static constexpr int kEditorHeight = 480;
+
   // Oversampling factor for a host rate: 4 below 88100 Hz, 2 below 192000 Hz, else 1.
   static int OversamplingFor(double sampleRateHz);
 
@@ -39,6 +42,8 @@ class QuibelOmbrelux : public IFxBinding {
 
  private:
   void DefineParameters();
+  // Creates the editor's graphics object, fills it with the layout and hands it to the base.
+  void BuildEditor();
   // Attack or release coefficients of both engines from the parameter's current value.
   void UpdateTimeConstant(int paramIdx);
 

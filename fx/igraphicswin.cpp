@@ -38,6 +38,7 @@ void RegisterEditorClass(HINSTANCE instance) {
   wc.lpfnWndProc = IGraphicsWin::EditorWindowProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.lpszClassName = kClassName;
   if (RegisterClassA(&wc) != 0) {
     gClassRegistered = true;
     gClassInstance = instance;
@@ -394,7 +395,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       return 0;
     case WM_CANCELMODE:
       CaptureLost();
-      if (GetCapture() == window) ReleaseCapture();
+      if (GetCapture() == window) ::ReleaseCapture();
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_LBUTTONDBLCLK: {
       const IMouseState state = MouseStateOf(wParam);
@@ -505,7 +506,7 @@ void IGraphicsWin::Release(int x, int y, const IMouseState& state) {
   // The press is delivered first and the capture given back after, so that losing the capture
   // does not count as a second release.
   OnMouseUp(x, y, &state);
-  if (mWindow && GetCapture() == mWindow) ReleaseCapture();
+  if (mWindow && GetCapture() == mWindow) ::ReleaseCapture();
 }
 
 void IGraphicsWin::CaptureLost() {

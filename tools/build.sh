@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets the machine up (tools/setup.sh), builds the Windows modules, gathers both architectures into
 # one VST3 bundle under build/out/, and runs the plug-in: the project's VST3 test host loads the
-# x86-64 module from that bundle under Wine and processes a built-in test signal.
+# x86-64 module from that bundle under Wine and processes a built-in test signal, then opens the
+# plug-in's editor (on an Xvfb display started for it) while the signal keeps playing and writes a
+# screenshot of it to build/out/editor.png.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -21,4 +23,9 @@ echo "== modules: $out"
 find "$out" -type f | sort
 
 echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
-tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" "$@"
+. tools/xvfb.sh
+trap stop_xvfb EXIT
+start_xvfb
+shot=$repo/build/out/editor.png
+tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" --screenshot "$shot" "$@"
+echo "== editor screenshot: $shot"

@@ -80,6 +80,7 @@ class EditorModuleTest : public PluginTest {
   }
   double Normalized(ParamID id) { return fx.controller->getParamNormalized(id); }
 
+  ComponentHandler handler;  // outlives the plug-in, which holds it until terminate
   Instance fx;
   EditorHost editor;
 };
@@ -239,7 +240,6 @@ TEST_F(EditorModuleTest, ScreenShowsTheBackBufferPixelForPixel) {
 
 TEST_F(EditorModuleTest, DragOnTopThresholdIsOneGestureForTheHost) {
   if (!HasLayout()) GTEST_SKIP() << "this build's editor has no layout";
-  ComponentHandler handler;
   fx.controller->setComponentHandler(&handler);
   OpenEditor();
   MoveTo(kKnobX, kKnobY);
@@ -259,7 +259,6 @@ TEST_F(EditorModuleTest, DragOnTopThresholdIsOneGestureForTheHost) {
 
 TEST_F(EditorModuleTest, WheelNotchMovesTheKnobOneStep) {
   if (!HasLayout()) GTEST_SKIP() << "this build's editor has no layout";
-  ComponentHandler handler;
   fx.controller->setComponentHandler(&handler);
   OpenEditor();
   const double before = Normalized(kTopThr);
@@ -271,7 +270,6 @@ TEST_F(EditorModuleTest, WheelNotchMovesTheKnobOneStep) {
 
 TEST_F(EditorModuleTest, RightPressOnAKnobAsksForTheHostMenuOnly) {
   if (!HasLayout()) GTEST_SKIP() << "this build's editor has no layout";
-  ComponentHandler handler;
   fx.controller->setComponentHandler(&handler);
   OpenEditor();
   MoveTo(kKnobX, kKnobY);

@@ -190,8 +190,10 @@ void SendPointerTo(int x, int y) {
   std::memset(&in, 0, sizeof in);
   in.type = INPUT_MOUSE;
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  in.mi.dx = static_cast<LONG>((x * 65536 + w / 2) / w);
-  in.mi.dy = static_cast<LONG>((y * 65536 + h / 2) / h);
+  // Absolute positions are in 1/65536 of the screen; rounded up so that the system's truncating
+  // conversion back lands on the pixel asked for.
+  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
+  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &in, sizeof in);
 }

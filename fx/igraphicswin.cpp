@@ -107,6 +107,9 @@ IGraphicsWin::IGraphicsWin(IFxBase* plug, int width, int height, int fps)
     : IGraphics(plug, width, height, fps) {}
 
 IGraphicsWin::~IGraphicsWin() {
+  // The plug-in is being destroyed around us: a press still held is dropped without telling it.
+  mMouseCapture = -1;
+  mGestureParam = -1;
   CloseEditorWindow();
   delete[] mCustomColours;
   mCustomColours = nullptr;

@@ -12,7 +12,6 @@
 #include "fx/igraphics.h"
 #include "fx/module.h"
 #include "plugin/quibelombrelux.h"
-#include "raster/pixbitmap.h"
 #include "tests/integration/plugin_harness.h"
 #include "tools/vst3host/editorwin.h"
 
@@ -209,12 +208,15 @@ TEST_F(EditorModuleTest, HostParameterChangeRepaintsWithinTwoTicks) {
   std::vector<float> l(64, 0.0f), r(64, 0.0f);
   void* ch[2] = {l.data(), r.data()};
   ASSERT_EQ(fx.Process(kSample32, ch, ch, 2, 64, &changes), kResultOk);
-  editor.Run(3000, 2);
-  ASSERT_TRUE(editor.CaptureEditor(after));
+  // Tick by tick: the knob shows the change after two ticks at the most.
   int changedInKnob = 0;
-  for (int y = 6; y < 102; ++y)
-    for (int x = 445; x < 541; ++x)
-      if (before.At(x, y) != after.At(x, y)) ++changedInKnob;
+  for (int tick = 0; tick < 2 && changedInKnob == 0; ++tick) {
+    editor.Run(3000, 1);
+    ASSERT_TRUE(editor.CaptureEditor(after));
+    for (int y = 6; y < 102; ++y)
+      for (int x = 445; x < 541; ++x)
+        if (before.At(x, y) != after.At(x, y)) ++changedInKnob;
+  }
   EXPECT_GT(changedInKnob, 0);
 }
 
@@ -228,13 +230,7 @@ TEST_F(EditorModuleTest, ScreenShowsTheBackBufferPixelForPixel) {
   IGraphics* g = linked->AttachedGraphics();
   g->RedrawRegion(IBox(0, 0, 640, 480));
   PIX_IBitmap* bb = g->BackBuffer();
-  ASSERT_EQ(screen.width, bb->PixelWidth());
-  ASSERT_EQ(screen.height, bb->PixelHeight());
-  int differing = 0;
-  for (int y = 0; y < screen.height; ++y)
-    for (int x = 0; x < screen.width; ++x)
-      if ((screen.At(x, y) & 0xFFFFFF) != (bb->PixelData()[y * bb->RowStride() + x] & 0xFFFFFF)) ++differing;
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(vst3host::PixelsDiffering(screen, bb), 0);
   linked->release();
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "raster/pixbitmap.h"
+
 namespace vst3host {
 namespace {
 
@@ -165,6 +167,21 @@ bool CaptureWindowClient(HWND editor, Capture& out) {
   return ok;
 }
 
+int PixelsDiffering(const Capture& c, PIX_IBitmap* bitmap) {
+  if (!bitmap || !bitmap->PixelData() || c.width != bitmap->PixelWidth() ||
+      c.height != bitmap->PixelHeight()) {
+    return -1;
+  }
+  int differing = 0;
+  for (int y = 0; y < c.height; ++y) {
+    const uint32_t* row = bitmap->PixelData() + static_cast<size_t>(y) * bitmap->RowStride();
+    for (int x = 0; x < c.width; ++x) {
+      if ((c.At(x, y) & 0xFFFFFFu) != (row[x] & 0xFFFFFFu)) ++differing;
+    }
+  }
+  return differing;
+}
+
 bool WritePngFile(const std::string& path, const Capture& c) {
   if (c.width <= 0 || c.height <= 0) return false;
   std::vector<uint8_t> rgb(static_cast<size_t>(c.width) * c.height * 3);
@@ -185,35 +202,31 @@ bool WritePngFile(const std::string& path, const Capture& c) {
   return std::fclose(f) == 0 && ok;
 }
 
-void SendPointerTo(int x, int y) {
+namespace {
+void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
   INPUT in;
   std::memset(&in, 0, sizeof in);
   in.type = INPUT_MOUSE;
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  in.mi.dx = dx;
+  in.mi.dy = dy;
+  in.mi.mouseData = data;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+}  // namespace
+
+void SendPointerTo(int x, int y) {
+  const long long w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (w <= 0 || h <= 0) return;
   // Absolute positions are in 1/65536 of the screen; rounded up so that the system's truncating
   // conversion back lands on the pixel asked for.
-  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
-  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof in);
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, static_cast<LONG>((x * 65536LL + w - 1) / w),
+            static_cast<LONG>((y * 65536LL + h - 1) / h), 0);
 }
 
-void SendButton(DWORD flag) {
-  INPUT in;
-  std::memset(&in, 0, sizeof in);
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flag;
-  SendInput(1, &in, sizeof in);
-}
+void SendButton(DWORD flag) { SendMouse(flag, 0, 0, 0); }
 
-void SendWheel(int delta) {
-  INPUT in;
-  std::memset(&in, 0, sizeof in);
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
-  in.mi.mouseData = static_cast<DWORD>(delta);
-  SendInput(1, &in, sizeof in);
-}
+void SendWheel(int delta) { SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta)); }
 
 void SendKey(WORD vk, bool up) {
   INPUT in;

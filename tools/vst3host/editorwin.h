@@ -12,6 +12,8 @@
 
 #include "tools/vst3host/host.h"
 
+class PIX_IBitmap;
+
 namespace vst3host {
 
 class EditorHost;
@@ -67,6 +69,10 @@ class EditorHost {
 
 // The client area of a window as the screen shows it (GDI copy from the screen).
 bool CaptureWindowClient(HWND window, Capture& out);
+
+// How many pixels of a capture differ in colour (alpha aside) from a bitmap of the same size; -1
+// when the sizes differ.
+int PixelsDiffering(const Capture& capture, PIX_IBitmap* bitmap);
 
 // Writes a capture as an 8-bit RGB PNG file; false on failure.
 bool WritePngFile(const std::string& path, const Capture& capture);

@@ -24,7 +24,9 @@ find "$out" -type f | sort
 
 echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
 . tools/xvfb.sh
-trap stop_xvfb EXIT
+# Wine's own background programs hold the display: they end before it does.
+prefix=${QUIBEL_WINEPREFIX:-${QUIBEL_CACHE:-$repo/.cache}/wine64}
+trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 start_xvfb
 shot=$repo/build/out/editor.png
 tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" --screenshot "$shot" "$@"

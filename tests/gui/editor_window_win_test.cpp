@@ -20,6 +20,8 @@ namespace {
 
 using Events = std::vector<std::string>;
 
+std::string Last(const Events& events) { return events.empty() ? "(none)" : events.back(); }
+
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
 constexpr uint32_t kBackColour = 0xFF203040u;
@@ -373,4 +375,56 @@ TEST(EditorWindow, SkinResourcesNeedAPngNameAndAResource) {
   EXPECT_EQ(e.g->DecodeSkinResource(100, "resources/img/bkg.bmp"), nullptr);
   EXPECT_EQ(e.g->DecodeSkinResource(100, "noextension"), nullptr);
   EXPECT_EQ(e.g->DecodeSkinResource(4321, "missing.PNG"), nullptr);  // no such resource here
+}
+
+TEST(EditorWindow, QuietTicksPaintNothing) {
+  WinEditor e;
+  ASSERT_NE(e.Open(), nullptr);
+  const int drawsBefore = e.pad->draws;
+  EXPECT_EQ(Pump(e.g->mWindow, 3000, 3), 3);
+  EXPECT_EQ(e.pad->draws, drawsBefore);
+  // One changed control: the next tick paints (strictly: everything its area meets, itself too).
+  e.pad->MarkChanged(false);
+  Pump(e.g->mWindow, 3000, 1);
+  EXPECT_EQ(e.pad->draws, drawsBefore + 1);
+}
+
+TEST(EditorWindow, PointerTrackingSeesHoverAndLeave) {
+  WinEditor e;
+  e.g->mTrackPointer = true;
+  ASSERT_NE(e.Open(), nullptr);
+  e.MoveTo(150, 50);
+  EXPECT_EQ(e.g->mMouseOver, 2);
+  EXPECT_EQ(Last(e.pad->events), "over 150,50");
+  // Off the editor (onto the host window around it): every control hears that the pointer left.
+  e.MoveTo(kWidth + 20, kHeight + 20);
+  Pump(e.g->mWindow, 1000);  // the system notices the leaving on its own schedule
+  EXPECT_EQ(Last(e.pad->events), "left");
+  EXPECT_EQ(Last(e.back->events), "left");
+  EXPECT_EQ(e.g->mMouseOver, -1);
+}
+
+TEST(EditorWindow, FocusedTextFieldHoldsThePaintingAndAPressCancelsIt) {
+  WinEditor e;
+  HWND w = e.Open();
+  ASSERT_NE(w, nullptr);
+  // A field standing in for the value entry, focused.
+  e.g->mTextField = CreateWindowExA(0, "EDIT", "12", WS_CHILD | WS_VISIBLE, 130, 20, 60, 20, w,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(e.g->mTextField, nullptr);
+  HWND field = e.g->mTextField;
+  e.g->mTextFieldControl = e.pad;
+  e.g->mTextFieldState = IGraphicsWin::FieldFocused;
+  const int draws = e.pad->draws;
+  e.pad->MarkChanged(false);
+  Pump(w, 3000, 2);
+  EXPECT_EQ(e.pad->draws, draws);  // nothing is painted while the field has the focus
+  e.MoveTo(68, 68);
+  e.Button(MOUSEEVENTF_LEFTDOWN);
+  e.Button(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(e.Gestures().empty());  // the press went to the field's cancel, not to the knob
+  Pump(w, 3000, 2);
+  EXPECT_EQ(e.g->mTextField, nullptr);
+  EXPECT_FALSE(IsWindow(field));
+  EXPECT_EQ(e.g->mTextFieldState, IGraphicsWin::FieldIdle);
 }

@@ -428,3 +428,22 @@ TEST(EditorWindow, FocusedTextFieldHoldsThePaintingAndAPressCancelsIt) {
   EXPECT_FALSE(IsWindow(field));
   EXPECT_EQ(e.g->mTextFieldState, IGraphicsWin::FieldIdle);
 }
+
+TEST(EditorWindow, HiddenPointerComesBackWhereItWas) {
+  WinEditor e;
+  ASSERT_NE(e.Open(), nullptr);
+  e.MoveTo(40, 30);
+  const POINT start = e.Screen(40, 30);
+  e.g->HidePointer();
+  EXPECT_TRUE(e.g->mPointerHidden);
+  EXPECT_EQ(e.g->mHiddenPointerX, start.x);
+  EXPECT_EQ(e.g->mHiddenPointerY, start.y);
+  e.g->HidePointer();  // once hidden, the remembered place stays
+  e.MoveTo(150, 120);
+  e.g->RestorePointer();
+  EXPECT_FALSE(e.g->mPointerHidden);
+  POINT now;
+  ASSERT_TRUE(GetCursorPos(&now));
+  EXPECT_EQ(now.x, start.x);
+  EXPECT_EQ(now.y, start.y);
+}

@@ -115,7 +115,8 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
 
   const size_t n = static_cast<size_t>(frames) * 2;
   for (size_t i = 0; i < n; ++i) {
-    if (!std::isfinite(buffer[i])) buffer[i] = 0.0;
+    const double x = buffer[i];
+    if (!(std::fabs(x) <= kInputLimit)) buffer[i] = std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
   }
   double* dry = mDry.Get();
   if (factor == 1) {

@@ -37,6 +37,20 @@ void Ombrelux::OnRateChanged() {
   mTracker.mRight.mRate = mSampleRate * mOversampling;
 }
 
+double Ombrelux::DbToGain(double db) { return std::exp(db * Dsp::kNeperPerDb); }
+
+void Ombrelux::SetAttackSeconds(double seconds) {
+  for (TrackerChannel* c : {&mTracker.mLeft, &mTracker.mRight}) {
+    c->mAttackCoef = std::exp(-1.0 / (c->mRate * seconds));
+  }
+}
+
+void Ombrelux::SetReleaseSeconds(double seconds) {
+  for (TrackerChannel* c : {&mTracker.mLeft, &mTracker.mRight}) {
+    c->mReleaseCoef = std::exp(-1.0 / (c->mRate * seconds));
+  }
+}
+
 bool Ombrelux::ReserveScratch(size_t highFrames) {
   return AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
          mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames);

@@ -33,6 +33,18 @@ class Ombrelux : public AudioProcessor {
   void ProcessFrames(double* interleaved, int frames) override;
   void OnRateChanged() override;
 
+  // Settings as the owner's parameters give them. Thresholds in dB become linear amplitudes.
+  void SetTopThresholdDb(double db) { mTopComp.mThreshold = DbToGain(db); }
+  void SetMidThresholdDb(double db) { mMidComp.mThreshold = DbToGain(db); }
+  void SetBtmThresholdDb(double db) { mBtmComp.mThreshold = DbToGain(db); }
+  void SetTopRatio(double ratio) { mTopComp.mRatio = ratio; }
+  void SetMidRatio(double ratio) { mMidComp.mRatio = ratio; }
+  void SetBtmRatio(double ratio) { mBtmComp.mRatio = ratio; }
+  void SetDrive(double drive) { mSaturation = drive; }
+  // One-pole tracker coefficients for a time constant in seconds, at each channel's tracker rate.
+  void SetAttackSeconds(double seconds);
+  void SetReleaseSeconds(double seconds);
+
   MidComp mMidComp;
   TopComp mTopComp;
   BtmComp mBtmComp;
@@ -48,6 +60,7 @@ class Ombrelux : public AudioProcessor {
   void BlockLeftDry() override { mGainChangeDb = 0.0; }
 
  private:
+  static double DbToGain(double db);
   void ReportBand(double result);
   // The three bands over the block, from mExternalEnvelope; sets each band's mResult.
   void ApplyBands(double* left, double* right, int frames);

@@ -1,11 +1,15 @@
 #include "fx/ifxbase.h"
 
 #include <cassert>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "fx/igraphics.h"
+
+// The bypass flag is read by the controller without the plug-in lock.
+static_assert(std::atomic<bool>::is_always_lock_free, "the bypass flag must be a lock-free atomic");
 
 IFxBase::IFxBase(int paramCount, const char* channelIOText, int presetCount,
                  const char* effectName, const char* productName, const char* makerName,
@@ -49,8 +53,11 @@ IFxBase::IFxBase(int paramCount, const char* channelIOText, int presetCount,
   mOutputPtrs.ChangeSize(outBytes, false);
   mSliceIn.ChangeSize(inBytes, false);
   mSliceOut.ChangeSize(outBytes, false);
+  mBusIn.ChangeSize(inBytes, false);
+  mBusOut.ChangeSize(outBytes, false);
   if (mInputPtrs.Size() != inBytes || mOutputPtrs.Size() != outBytes ||
-      mSliceIn.Size() != inBytes || mSliceOut.Size() != outBytes) {
+      mSliceIn.Size() != inBytes || mSliceOut.Size() != outBytes || mBusIn.Size() != inBytes ||
+      mBusOut.Size() != outBytes) {
     mConstructedWhole = false;
     return;
   }
@@ -138,6 +145,16 @@ void IFxBase::SetParameterFromGUI(int paramIdx, double normalized) {
   p->AssignNormalized(normalized);
   InformHostOfParamChange(paramIdx, normalized);
   ParamChanged(paramIdx, kSourceEditor);
+}
+
+void IFxBase::SetParameterFromHost(int paramIdx, double normalized) {
+  IFxSetting* p = GetParam(paramIdx);
+  if (!p || std::isnan(normalized)) return;
+  const double n = normalized < 0.0 ? 0.0 : (normalized > 1.0 ? 1.0 : normalized);
+  SyncLockScope lock(&mLock);
+  p->AssignNormalized(n);
+  if (mAttachedGraphics) mAttachedGraphics->RouteParamToControls(paramIdx, n, true);
+  ParamChanged(paramIdx, kSourceHost);
 }
 
 void IFxBase::ConnectGraphics(IGraphics* graphics) {

@@ -4,6 +4,7 @@
 // host-facing hooks, the plug-in class the audio and parameter hooks.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "fx/containers.h"
@@ -15,6 +16,15 @@
 #include "fx/synclock.h"
 
 class IGraphics;
+
+// One host bus as a binding hands it to the base: its channel count as the host gives it and one
+// buffer pointer per channel (single or double precision, whichever the block uses).
+struct IHostBus {
+  int32_t mChannels = 0;
+  float* const* mFloat = nullptr;
+  double* const* mDouble = nullptr;
+  bool mActive = true;  // an inactive bus connects none of its channels
+};
 
 enum ParamChangeSource : int32_t {
   kSourceReset = 0,
@@ -42,56 +52,85 @@ class IFxBase {
           int makerId, int latency, bool takesMidi, bool hasStateChunks, bool isSynth,
           int wrapperFormat);
 
-  // ---- virtual hooks, in slot order
+  // ---- virtual hooks, in slot order. Each line: what it does; the thread that calls it (UI: the
+  // host's user-interface thread; audio: the host's processing thread); the lock it runs under.
+  // Host releases the object; UI thread; no lock.
   virtual ~IFxBase();
-  // The plug-in re-initialises its processing here (default: takes and releases mLock).
+  // The plug-in re-initialises its processing; UI thread at set-up (rate, block size); takes mLock.
   virtual void ResetAudio();
-  // A parameter's value changed; the plug-in follows it here (default: takes and releases mLock).
+  // A parameter's value changed and the plug-in follows it; audio thread (host changes) or UI
+  // thread (editor, presets, state); takes mLock.
   virtual void ParamChanged(int paramIdx, ParamChangeSource source);
-  // Default: input i to output i where both exist, other outputs zeroed.
+  // One block of audio on the pins (default: input i to output i, other outputs zeroed); audio
+  // thread; mLock held by the binding.
   virtual void ProcessSamples(double** inputs, double** outputs, int frames);
+  // The editor window has opened / is about to close; UI thread; no lock.
   virtual void EditorOpened() {}
   virtual void EditorClosing() {}
   virtual void SparePlugHook() {}
+  // The host switched processing on or off; UI thread; takes mLock.
   virtual void ActivationChanged(bool active);
+  // A MIDI event or system-exclusive block of the current block; audio thread; mLock held.
   virtual void ReceiveMidi(const IMidiEvent* event);
   virtual void ReceiveSysEx(const IExclusiveMessage*) {}
+  // Name of a MIDI key for the host's note list; UI thread; no lock.
   virtual bool DescribeMidiKey(int noteNumber, char* outName);
-  // Appends the state (one little-endian double per parameter) to blob.
+  // Appends the state (one little-endian double per parameter) to blob; UI thread; mLock held by
+  // the binding's state entry (and taken again inside).
   virtual bool WriteStateBlob(StateBlob& blob);
   // Restores the state from blob at startPos; the position after it, or -1 when the data ran short.
+  // UI thread; mLock held by the binding's state entry (and taken again inside).
   virtual int ReadStateBlob(const StateBlob& blob, int startPos);
-  // Whether byteCount bytes of data hold, from double startPos on, the current parameter values.
+  // Whether byteCount bytes of data hold, from double startPos on, the current parameter values;
+  // UI thread; no lock.
   virtual bool StateBlobMatches(const uint8_t* data, int byteCount, int startPos);
+  // The host resized the editor; UI thread; no lock.
   virtual void EditorResized() {}
   virtual bool SparePlugQuery() { return false; }
+  // The host's identity has just become known; UI thread (initialisation); no lock.
   virtual void HostKnown() {}
+  // Asks the host for its context menu of a parameter at a point of the editor; UI thread; no lock.
   virtual void ShowHostParamMenu(int, int, int) {}
-  // An edit made in the editor (normalised value); called on the user-interface thread.
+  // An edit made in the editor (normalised value); UI thread; takes mLock.
   virtual void SetParameterFromGUI(int paramIdx, double normalized);
+  // The binding tells the host of an editor gesture: begin, each value, end; UI thread (the value
+  // under mLock, from SetParameterFromGUI; begin and end without it).
   virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
   virtual void InformHostOfParamChange(int paramIdx, double normalized) = 0;
   virtual void EndInformHostOfParamChange(int paramIdx) = 0;
+  // The binding tells the host that the current preset changed; UI thread; no lock.
   virtual void NotifyHostPresetChanged() = 0;
+  // The host's transport as the binding last saw it; audio thread, from ProcessSamples; mLock held.
   virtual bool HostRendersOffline() { return false; }
   virtual int HostSamplePosition() = 0;
   virtual double HostTempo() = 0;
   virtual void HostTimeSignature(int* numerator, int* denominator) = 0;
   virtual void FillHostTimeInfo(ITransportInfo* info) = 0;
+  // The host's code and the binding's format code; any thread; no lock.
   virtual HostCode IdentifyHost() { return mHostCode; }
   virtual int WrapperFormat() { return mWrapperFormat; }
+  // The plug-in asks the host to resize the editor window; UI thread; no lock.
   virtual void ResizeEditor(int width, int height) = 0;
+  // The binding adjusts to known host quirks; UI thread (initialisation); no lock.
   virtual void AdaptToHost() {}
-  // Takes ownership of the editor's graphics object and shows every parameter on its controls.
+  // Takes ownership of the editor's graphics object and shows every parameter on its controls;
+  // constructor's thread; takes mLock.
   virtual void ConnectGraphics(IGraphics* graphics);
+  // The plug-in's latency changed (the binding tells the host); UI thread; no lock of its own.
   virtual void ChangeLatency(int samples);
+  // MIDI out to the host during a block; audio thread; mLock held.
   virtual bool SendMidiToHost(const IMidiEvent* event) = 0;
   virtual bool SendSysExToHost(const IExclusiveMessage*) { return false; }
+  // Writes / reads the parameter values of the state; UI thread; takes mLock.
   virtual bool SerializeParamValues(StateBlob& blob);
   virtual int UnserializeParams(const StateBlob& blob, int startPos);
+  // Shows every parameter's value on its controls (after a restore); UI thread; no lock.
   virtual void RefreshBoundControls();
+  // The compared state or the preset list changed; UI thread; no lock.
   virtual void MarkCompareStateChanged() {}
   virtual void PresetsAltered() {}
+  // The host's largest block changed: the pins' scratch buffers are resized; UI thread at set-up;
+  // mLock held by the binding.
   virtual void ChangeBlockSize(int frames);
 
   // ---- identity, layouts, presets
@@ -104,6 +143,10 @@ class IFxBase {
   bool LoadPreset(int index);
   const char* PresetLabel(int index) const;
   void ResendAllParams(ParamChangeSource source);
+  // A host's change of one parameter, the same in every format: the normalised value is limited to
+  // 0..1 (NaN changes nothing), assigned, shown on the bound controls and announced to the plug-in
+  // with kSourceHost. Audio thread or the host's parameter thread; takes mLock.
+  void SetParameterFromHost(int paramIdx, double normalized);
   void SetInputCaption(int index, const char* text);
   void SetOutputCaption(int index, const char* text);
 
@@ -132,8 +175,8 @@ class IFxBase {
   bool HasStateChunks() const { return mHasStateChunks; }
   bool IsSynth() const { return mIsSynth; }
   bool TakesMidi() const { return mTakesMidi; }
-  bool IsBypassed() const { return mBypassed; }
-  void SetBypassed(bool bypassed) { mBypassed = bypassed; }
+  bool IsBypassed() const { return mBypassed.load(std::memory_order_relaxed); }
+  void SetBypassed(bool bypassed) { mBypassed.store(bypassed, std::memory_order_relaxed); }
   int CurrentPreset() const { return mCurrentPreset; }
   double SampleRate() const { return mSampleRateHz; }
   // Host sample rates the framework takes: finite, 1 Hz to 10 MHz.
@@ -172,6 +215,17 @@ class IFxBase {
   void ProcessHostBlock(double** inputs, double** outputs, int frames);
   void ProcessHostBlockFloat(float** inputs, float** outputs, int frames);
 
+  // ---- host buses onto pins, the same for every format (one block, audio thread, under mLock)
+  // Connects input pins first .. first + count - 1 to the bus's channels in order; a pin whose
+  // channel the bus lacks (or whose pointer is null, or on an inactive bus) is unconnected and
+  // reads its own scratch buffer.
+  void ConnectInputBus(int firstPin, int count, const IHostBus& bus);
+  // Connects output pins from firstPin on to the bus's channels in order, up to the last pin;
+  // returns how many pins the bus covers (its channel count, limited to the pins left).
+  int ConnectOutputBus(int firstPin, const IHostBus& bus);
+  // Runs one block on the buffers the Connect calls gave to the connected pins.
+  void ProcessConnectedPins(bool singlePrecision, int frames);
+
  protected:
   // Creates the latency delay line (the VST3 and AAX bindings do, when there is an input pin).
   bool CreateDelayLine();
@@ -204,7 +258,7 @@ class IFxBase {
   bool mHasStateChunks;
   bool mIsSynth;
   bool mTakesMidi;
-  bool mBypassed = false;
+  std::atomic<bool> mBypassed{false};  // read by the controller without the lock
   bool mConstructedWhole = true;
   int32_t mCurrentPreset = 0;
   double mSampleRateHz = 44100.0;
@@ -225,6 +279,9 @@ class IFxBase {
   // Host buffer pointers offset into the current slice of an over-long block (one per pin).
   GrowableBlock mSliceIn{4096};
   GrowableBlock mSliceOut{4096};
+  // Host buffer per pin as the Connect calls leave it (float* or double*).
+  GrowableBlock mBusIn{4096};
+  GrowableBlock mBusOut{4096};
 };
 
 // What a format binding hands to the plug-in constructor (the VST2 host callback; empty for VST3

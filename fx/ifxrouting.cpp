@@ -1,5 +1,6 @@
 // Channel pins and buffer routing of the plug-in base: binding host buffers (double or single
 // precision) to the pins, the processing hook, the bypass pass-through and the latency delay line.
+#include <cfloat>
 #include <cstring>
 
 #include "fx/ifxbase.h"
@@ -113,7 +114,11 @@ void IFxBase::BindOutputsFloat(int start, int count, float** buffers) {
 }
 
 void IFxBase::DoublesToFloats(float* out, const double* in, int frames) {
-  for (int k = 0; k < frames; ++k) out[k] = static_cast<float>(in[k]);
+  // A finite level beyond the float range is given as the largest float, not as infinity.
+  for (int k = 0; k < frames; ++k) {
+    const double v = in[k];
+    out[k] = static_cast<float>(v > FLT_MAX ? FLT_MAX : (v < -FLT_MAX ? -FLT_MAX : v));
+  }
 }
 
 void IFxBase::ConvertFloatOutputs(int frames) {
@@ -260,7 +265,7 @@ void IFxBase::ProcessSlices(T** inputs, T** outputs, int frames) {
 void IFxBase::BindSlice(double** in, double** out, int frames) {
   BindInputs(0, InputPinCount(), in);
   BindOutputs(0, OutputPinCount(), out);
-  if (mBypassed) {
+  if (IsBypassed()) {
     RouteDry(frames);
   } else {
     RunProcessHook(frames);
@@ -270,7 +275,7 @@ void IFxBase::BindSlice(double** in, double** out, int frames) {
 void IFxBase::BindSlice(float** in, float** out, int frames) {
   BindInputsFloat(0, InputPinCount(), in, frames);
   BindOutputsFloat(0, OutputPinCount(), out);
-  if (mBypassed) {
+  if (IsBypassed()) {
     RouteDryFloat(frames);
   } else {
     RunProcessHookFloat(frames);
@@ -283,4 +288,53 @@ void IFxBase::ProcessHostBlock(double** inputs, double** outputs, int frames) {
 
 void IFxBase::ProcessHostBlockFloat(float** inputs, float** outputs, int frames) {
   ProcessSlices(inputs, outputs, frames);
+}
+
+static void* BusChannel(const IHostBus& bus, int ch) {
+  if (!bus.mActive || ch >= bus.mChannels) return nullptr;
+  if (bus.mFloat) return bus.mFloat[ch];
+  if (bus.mDouble) return bus.mDouble[ch];
+  return nullptr;
+}
+
+void IFxBase::ConnectInputBus(int firstPin, int count, const IHostBus& bus) {
+  int first, end;
+  SelectPins(firstPin, count, InputPinCount(), &first, &end);
+  void** slots = static_cast<void**>(mBusIn.Data());
+  for (int i = first; i < end; ++i) {
+    slots[i] = BusChannel(bus, i - first);
+    SetPinConnected(InputPin(i), slots[i] != nullptr, mBlockFrames);
+  }
+}
+
+int IFxBase::ConnectOutputBus(int firstPin, const IHostBus& bus) {
+  const int channels = bus.mChannels < 0 ? 0 : bus.mChannels;
+  int first, end;
+  SelectPins(firstPin, channels, OutputPinCount(), &first, &end);
+  void** slots = static_cast<void**>(mBusOut.Data());
+  for (int i = first; i < end; ++i) {
+    slots[i] = BusChannel(bus, i - first);
+    SetPinConnected(OutputPin(i), slots[i] != nullptr, mBlockFrames);
+  }
+  return end - first;
+}
+
+void IFxBase::ProcessConnectedPins(bool singlePrecision, int frames) {
+  // The block entries take one buffer per connected pin, in pin order: pack the slots in place
+  // (the packed index never passes the pin index).
+  void** in = static_cast<void**>(mBusIn.Data());
+  void** out = static_cast<void**>(mBusOut.Data());
+  int k = 0;
+  for (int i = 0; i < InputPinCount(); ++i) {
+    if (InputPin(i)->mActive) in[k++] = in[i];
+  }
+  k = 0;
+  for (int i = 0; i < OutputPinCount(); ++i) {
+    if (OutputPin(i)->mActive) out[k++] = out[i];
+  }
+  if (singlePrecision) {
+    ProcessHostBlockFloat(reinterpret_cast<float**>(in), reinterpret_cast<float**>(out), frames);
+  } else {
+    ProcessHostBlock(reinterpret_cast<double**>(in), reinterpret_cast<double**>(out), frames);
+  }
 }

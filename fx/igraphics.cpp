@@ -135,6 +135,14 @@ void IGraphics::MarkAllControlsChanged() {
   }
 }
 
+void IGraphics::FlagAllControlsChanged() {
+  const int count = mControlList.Count();
+  for (int i = 0; i < count; ++i) {
+    IControl* c = mControlList.At(i);
+    if (c) c->mChanged.store(true, std::memory_order_relaxed);
+  }
+}
+
 void IGraphics::DeleteAllControls() {
   mControlList.DeleteAll();
   mMouseCapture = -1;

@@ -46,11 +46,11 @@ class IGraphics {
   virtual void HidePointer() {}
   virtual void RestorePointer() {}
   virtual void SpareHookC() {}  // nothing calls it
-  // Decodes a skin resource of the module (or a file); null when it cannot.
-  virtual PIX_IBitmap* DecodeSkinResource(int, const char*) { return nullptr; }
+  // Decodes a skin resource of the module; null when it cannot. The portable builds, which have no
+  // module resources, read the same PNG file from the skin folder the build names instead.
+  virtual PIX_IBitmap* DecodeSkinResource(int resourceId, const char* fileName);
 
-  // ---- reached from the plug-in base (through the method table, so the framework core does not
-  // link the GUI)
+  // ---- reached from the plug-in base, which owns the graphics object
   // Shows a parameter's value (normalised or in display units) on every control bound to it.
   virtual void RouteParamToControls(int paramIdx, double value, bool normalized);
   // Makes the back buffer (mWidth x mHeight) and the empty scratch bitmap.
@@ -63,6 +63,9 @@ class IGraphics {
   ISkinImage LoadSkinImage(int resourceId, const char* fileName, int frameCount = 1,
                            bool framesSideBySide = false);
   void MarkAllControlsChanged();
+  // The audio thread's form: sets every control's changed flag and nothing else, so that the next
+  // timer tick repaints everything; it touches no value the user-interface thread writes.
+  void FlagAllControlsChanged();
   void OfferValueEditor(IControl* control, IFxSetting* param, const IBox* area);
   void DeleteAllControls();
   int ControlCount() const { return mControlList.Count(); }

@@ -1,17 +1,40 @@
-// The format binding the plug-in class derives from, chosen when the module is compiled.
+// The format binding the plug-in class derives from, chosen when the module is compiled, and the
+// one place that spreads the plug-in's identity record over the binding's constructor.
 #pragma once
+
+#include "fx/pluginentry.h"
 
 #if defined(QO_FORMAT_VST3)
 #include "fx/formats/ifxvst3.h"
-class IFxBinding : public IFxVST3 {
- public:
-  IFxBinding(const IFxCreateArgs& args, int paramCount, const char* channelIOText, int presetCount,
-             const char* effectName, const char* productName, const char* makerName,
-             int vendorVersion, int uniqueId, int makerId, int latency, bool takesMidi,
-             bool hasStateChunks, bool isSynth)
-      : IFxVST3(args, paramCount, channelIOText, presetCount, effectName, productName, makerName,
-                vendorVersion, uniqueId, makerId, latency, takesMidi, hasStateChunks, isSynth, 0) {}
-};
-#else
-#error "no plug-in format selected (QO_FORMAT_VST3)"
+using IFxFormatBase = IFxVST3;
+#elif defined(QO_FORMAT_VST2)
+#include "fx/formats/ifxvst.h"
+using IFxFormatBase = IFxVST;
+#elif defined(QO_FORMAT_AAX)
+#include "fx/formats/ifxaax.h"
+using IFxFormatBase = IFxAAX;
 #endif
+
+class IFxBinding : public IFxFormatBase {
+ public:
+  IFxBinding(const IFxCreateArgs& args, const IFxIdentity& id)
+#if defined(QO_FORMAT_VST3)
+      : IFxVST3(args, id.paramCount, id.channelIO, id.presetCount, id.effectName, id.productName,
+                id.makerName, id.vendorVersion, id.uniqueId, id.makerId, id.latency, id.takesMidi,
+                id.hasStateChunks, id.isSynth, 0) {}
+#else
+      : IFxFormatBase(args, id.paramCount, id.channelIO, id.presetCount, id.effectName,
+                      id.productName, id.makerName, id.vendorVersion, id.uniqueId, id.makerId,
+                      id.latency, id.takesMidi, id.hasStateChunks, id.isSynth) {}
+#endif
+
+  // Ends an object that was never handed out (VST3 objects are reference counted; the others are
+  // owned by their entry point).
+  static void Discard(IFxBinding* fx) {
+#if defined(QO_FORMAT_VST3)
+    fx->release();
+#else
+    delete fx;
+#endif
+  }
+};

@@ -133,17 +133,18 @@ void Parameter::toString(ParamValue normalized, String128 text) const {
   str8ToStr16(text, buf, 128);
 }
 
-// Parses a decimal number from UTF-16 text; false when the text holds none.
-static bool ParseNumber(const TChar* text, double* out) {
-  if (!text) return false;
+// Reads UTF-16 text that is exactly one decimal number, optionally followed by the given UTF-16
+// unit text; false for anything else.
+static bool ParseNumber(const TChar* text, const TChar* units, double* out) {
   char8 buf[128];
-  str16ToStr8(buf, text, sizeof buf);
-  return ParseDecimal(buf, out);
+  char8 unit[128];
+  if (!NarrowAsciiText(units, unit, sizeof unit)) unit[0] = 0;
+  return NarrowAsciiText(text, buf, sizeof buf) && ParseNumberText(buf, unit, out);
 }
 
 bool Parameter::fromString(const TChar* text, ParamValue& normalized) const {
   double v;
-  if (!ParseNumber(text, &v)) return false;
+  if (!ParseNumber(text, mInfo.units, &v)) return false;
   normalized = Clamp01(v);
   return true;
 }
@@ -184,7 +185,7 @@ void RangeParameter::toString(ParamValue normalized, String128 text) const {
 
 bool RangeParameter::fromString(const TChar* text, ParamValue& normalized) const {
   double v;
-  if (!ParseNumber(text, &v)) return false;
+  if (!ParseNumber(text, mInfo.units, &v)) return false;
   if (mInfo.stepCount > 1) v = std::trunc(v);
   if (v < mMin) v = mMin;
   if (v > mMax) v = mMax;
@@ -282,13 +283,16 @@ ComponentBase::~ComponentBase() {
 }
 
 tresult PLUGIN_API ComponentBase::initialize(FUnknown* context) {
-  if (hostContext) return kResultFalse;
+  // A null context is a valid first initialize too: the state, not the context, says it happened.
+  if (initialized) return kResultFalse;
+  initialized = true;
   hostContext = context;
   if (hostContext) hostContext->addRef();
   return kResultOk;
 }
 
 tresult PLUGIN_API ComponentBase::terminate() {
+  initialized = false;
   if (hostContext) {
     hostContext->release();
     hostContext = nullptr;

@@ -24,18 +24,11 @@ class SettingParameter : public RangeParameter {
     setPrecision(setting->Decimals());
     mInfo.defaultNormalizedValue = mValue = setting->Normalize(setting->DefaultValue());
   }
-  ParamValue toPlain(ParamValue n) const override {
-    if (std::isnan(n)) n = 0.0;
-    n = n < 0.0 ? 0.0 : (n > 1.0 ? 1.0 : n);
-    return mSetting->Lowest() + std::pow(n, mSetting->Exponent()) * (mSetting->Highest() - mSetting->Lowest());
-  }
+  ParamValue toPlain(ParamValue n) const override { return mSetting->PlainOf(n); }
   bool fromString(const TChar* text, ParamValue& normalized) const override {
-    if (!text) return false;
     char buf[128];
-    str16ToStr8(buf, text, sizeof buf);
     double v;
-    if (!ParseDecimal(buf, &v)) return false;
-    if (mSetting->FlipSign()) v = -v;
+    if (!NarrowAsciiText(text, buf, sizeof buf) || !mSetting->ParseValueText(buf, &v)) return false;
     normalized = mSetting->Normalize(v);
     return true;
   }
@@ -71,12 +64,6 @@ IFxVST3::IFxVST3(const IFxCreateArgs&, int paramCount, const char* channelIOText
   } else {
     SetOutputCaption(0, "Output");
   }
-  for (int i = 0; i < InputPinCount(); ++i) {
-    if (!mInPointers.add(nullptr)) MarkConstructionFailed();
-  }
-  for (int i = 0; i < OutputPinCount(); ++i) {
-    if (!mOutPointers.add(nullptr)) MarkConstructionFailed();
-  }
 }
 
 IFxVST3::~IFxVST3() { mOpenViews.freeStorage(); }
@@ -104,6 +91,8 @@ bool IFxVST3::isTypeOf(FClassID name, bool askBaseClass) const {
 // ---------------------------------------------------------------- initialize / terminate
 
 tresult PLUGIN_API IFxVST3::initialize(FUnknown* context) {
+  // A second initialize without terminate changes nothing: no host name, buses, parameters or preset.
+  if (isInitialized()) return kResultFalse;
   const tresult result = SingleComponentEffect::initialize(context);
   IHostApplication* host = QueryTo<IHostApplication>(context);
   if (host) {
@@ -277,6 +266,9 @@ tresult PLUGIN_API IFxVST3::setupProcessing(ProcessSetup& setup) {
   if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64) {
     return kResultFalse;
   }
+  // Under the lock, so that a host calling this while a block is processed (which it must not do)
+  // cannot resize the scratch buffers that block is using.
+  SyncLockScope lock(&mLock);
   // The bypass stays as it is: a state restored before set-up keeps its bypass flag.
   if (ValidSampleRate(setup.sampleRate)) SetSampleRate(setup.sampleRate);
   ChangeBlockSize(setup.maxSamplesPerBlock > 0 ? setup.maxSamplesPerBlock : 0);
@@ -311,11 +303,8 @@ void IFxVST3::ApplyParameterChanges(IParameterChanges* changes) {
       if (std::isfinite(index) && index > -2147483648.0 && index < 2147483648.0) {
         LoadPreset(static_cast<int>(index));
       }
-    } else if (IFxSetting* s = SettingFor(id)) {
-      const int idx = static_cast<int>(id);
-      s->AssignNormalized(value);
-      if (AttachedGraphics()) AttachedGraphics()->RouteParamToControls(idx, value, true);
-      ParamChanged(idx, kSourceHost);
+    } else if (SettingFor(id)) {
+      SetParameterFromHost(static_cast<int>(id), value);
     } else if (TakesMidi() && id < static_cast<ParamID>(ParamCount()) + 128) {
       IMidiEvent event;
       event.SetControlChange(static_cast<int>(id) - ParamCount(),
@@ -355,88 +344,66 @@ tresult PLUGIN_API IFxVST3::process(ProcessData& data) {
   if (!single && data.symbolicSampleSize != kSample64) return kResultOk;
   if (data.numSamples <= 0) return kResultOk;  // a parameter flush: nothing to render
 
-  // Channels whose host pointer is missing count as unconnected: they read and write the pins'
-  // own scratch buffers, never a pointer the host no longer guarantees.
-  auto channelOf = [single](const AudioBusBuffers& bus, int ch) -> void* {
-    if (!bus.channelBuffers32) return nullptr;
-    return single ? static_cast<void*>(bus.channelBuffers32[ch])
-                  : static_cast<void*>(bus.channelBuffers64[ch]);
+  // The main input bus feeds the main pins, a linked side-chain bus the side-chain pins, and the
+  // output buses fill the output pins in order. Channels whose host pointer is missing count as
+  // unconnected: they read and write the pins' own scratch buffers.
+  auto busOf = [single](const AudioBusBuffers& b, bool active) {
+    IHostBus bus;
+    bus.mChannels = b.numChannels;
+    if (single) {
+      bus.mFloat = b.channelBuffers32;
+    } else {
+      bus.mDouble = b.channelBuffers64;
+    }
+    bus.mActive = active;
+    return bus;
   };
-
-  // Inputs.
   const int inPins = InputPinCount();
-  const AudioBusBuffers* inBuses = data.numInputs > 0 ? data.inputs : nullptr;
-  if (!inBuses) {
+  const int mainPins = inPins - mSideChainChannels;
+  if (data.numInputs <= 0 || !data.inputs) {
     MarkInputPinsActive(0, inPins, false);
-  } else if (mSideChainChannels == 0) {
-    int c = inBuses[0].numChannels;
-    c = c < 0 ? 0 : (c > inPins ? inPins : c);
-    for (int i = 0; i < inPins; ++i) MarkInputPinsActive(i, 1, i < c && channelOf(inBuses[0], i));
   } else {
-    const int side = mSideChainChannels;
-    const int main = inPins - side;
-    const Bus* sideBus = audioInputs.at(1);
-    const bool linked = sideBus && sideBus->active && data.numInputs > 1;
-    if (!linked && mSideChainLinked) BlankPinBuffers();
-    mSideChainLinked = linked;
-    int c = inBuses[0].numChannels;
-    c = c < 0 ? 0 : (c > main ? main : c);
-    for (int i = 0; i < main; ++i) MarkInputPinsActive(i, 1, i < c && channelOf(inBuses[0], i));
-    int s = linked ? inBuses[1].numChannels : 0;
-    s = s < 0 ? 0 : (s > side ? side : s);
-    for (int i = 0; i < side; ++i) {
-      MarkInputPinsActive(main + i, 1, i < s && channelOf(inBuses[1], i));
+    ConnectInputBus(0, mainPins, busOf(data.inputs[0], true));
+    if (mSideChainChannels != 0) {
+      const Bus* sideBus = audioInputs.at(1);
+      const bool linked = sideBus && sideBus->active && data.numInputs > 1;
+      if (!linked && mSideChainLinked) BlankPinBuffers();
+      mSideChainLinked = linked;
+      ConnectInputBus(mainPins, mSideChainChannels, linked ? busOf(data.inputs[1], true) : IHostBus());
     }
   }
-  int k = 0;
-  for (int i = 0; i < inPins; ++i) {
-    if (!InputPin(i)->mActive) continue;
-    const bool second = mSideChainChannels != 0 && i >= inPins - mSideChainChannels;
-    const int ch = second ? i - (inPins - mSideChainChannels) : i;
-    mInPointers.at(k++) = channelOf(inBuses[second ? 1 : 0], ch);
-  }
-
-  // Outputs: the buses' channels fill the output pins in order.
   const int outPins = OutputPinCount();
-  AudioBusBuffers* outBuses = data.numOutputs > 0 ? data.outputs : nullptr;
   int start = 0;
-  k = 0;
-  for (int j = 0; outBuses && j < data.numOutputs && start < outPins; ++j) {
-    int n = outBuses[j].numChannels;
-    n = n < 0 ? 0 : (n > outPins - start ? outPins - start : n);
+  for (int j = 0; data.outputs && j < data.numOutputs && start < outPins; ++j) {
     const Bus* bus = audioOutputs.at(j);
-    const bool active = bus && bus->active;
-    for (int ch = 0; ch < n; ++ch) {
-      void* p = channelOf(outBuses[j], ch);
-      MarkOutputPinsActive(start + ch, 1, active && p);
-      if (active && p) mOutPointers.at(k++) = p;
-    }
-    start += n;
-    outBuses[j].silenceFlags = 0;
+    start += ConnectOutputBus(start, busOf(data.outputs[j], bus && bus->active));
+    data.outputs[j].silenceFlags = 0;
   }
   MarkOutputPinsActive(start, outPins - start, false);
-
-  void** inPtrs = inPins > 0 ? &mInPointers.at(0) : nullptr;
-  void** outPtrs = outPins > 0 ? &mOutPointers.at(0) : nullptr;
-  if (single) {
-    ProcessHostBlockFloat(reinterpret_cast<float**>(inPtrs), reinterpret_cast<float**>(outPtrs),
-                          data.numSamples);
-  } else {
-    ProcessHostBlock(reinterpret_cast<double**>(inPtrs), reinterpret_cast<double**>(outPtrs),
-                     data.numSamples);
-  }
+  ProcessConnectedPins(single, data.numSamples);
   return kResultOk;
 }
 
 // ---------------------------------------------------------------- state
 
-bool IFxVST3::ReadWholeStream(IBStream* stream, StateBlob& blob) {
+int IFxVST3::StateStreamBytes() {
+  // Measured by writing the current state: the plug-in decides what its state holds.
+  StateBlob probe;
+  const int state = WriteStateBlob(probe) ? probe.Size() : 8 * ParamCount();
+  return state + 4;
+}
+
+bool IFxVST3::ReadStateStream(IBStream* stream, StateBlob& blob, int limit) {
+  // Nothing past the state is read: a longer stream (a host's, or a hostile one of any length)
+  // costs no more than the state itself.
   char chunk[128];
-  for (;;) {
+  while (blob.Size() < limit) {
+    const int32 want = limit - blob.Size() < static_cast<int>(sizeof chunk) ? limit - blob.Size()
+                                                                           : static_cast<int32>(sizeof chunk);
     int32 got = 0;
-    const tresult r = stream->read(chunk, sizeof chunk, &got);
+    const tresult r = stream->read(chunk, want, &got);
     if (got < 0) got = 0;
-    if (got > static_cast<int32>(sizeof chunk)) got = sizeof chunk;
+    if (got > want) got = want;
     if (r != kResultOk && IdentifyHost() != kHostWaveLab) break;  // the bytes of a failed read are dropped
     if (got == 0) break;
     if (!blob.AppendBytes(chunk, got)) return false;
@@ -467,7 +434,7 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
   if (!stream) return kResultFalse;
   SyncLockScope lock(&mLock);
   StateBlob blob;
-  if (!ReadWholeStream(stream, blob)) return kResultFalse;  // no room for the state: nothing changes
+  if (!ReadStateStream(stream, blob, StateStreamBytes())) return kResultFalse;  // no room: nothing changes
   const int end = ReadStateBlob(blob, 0);
   // The bypass flag follows the parameters in the bytes already read.
   int32_t bypass = 0;
@@ -482,7 +449,7 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
 tresult PLUGIN_API IFxVST3::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                                   String128 string) {
   IFxSetting* s = SettingFor(id);
-  if (!s || !string) return kResultFalse;
+  if (!s || !string || std::isnan(valueNormalized)) return kResultFalse;
   char buf[128];
   s->FormatValue(valueNormalized, true, buf, sizeof buf, true);
   Widen(string, buf);

@@ -45,7 +45,7 @@ class IFxVST3 : public IFxBase,
                                         int32 numOuts) override;
   tresult PLUGIN_API canProcessSampleSize(int32 size) override;
   Steinberg::uint32 PLUGIN_API getLatencySamples() override;
-  // Stores rate and block size, sizes the pins' scratch buffers and resets the audio.
+  // Stores rate and block size, sizes the pins' scratch buffers and resets the audio (under mLock).
   tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
   tresult PLUGIN_API setProcessing(Steinberg::TBool) override { return Steinberg::kNotImplemented; }
   tresult PLUGIN_API setActive(Steinberg::TBool state) override;
@@ -137,13 +137,14 @@ class IFxVST3 : public IFxBase,
   Steinberg::Vst::UnitID UnitForGroup(const char* group);
   void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
   void ApplyEvents(Steinberg::Vst::IEventList* events);
-  bool ReadWholeStream(Steinberg::IBStream* stream, StateBlob& blob);
+  // The number of bytes a state stream of this plug-in holds: its state and the bypass flag.
+  int StateStreamBytes();
+  // Reads at most limit bytes of the stream into blob, in reads of up to 128 bytes; false when the
+  // blob cannot hold them.
+  bool ReadStateStream(Steinberg::IBStream* stream, StateBlob& blob, int limit);
 
   int32 mSideChainChannels;
   bool mSideChainLinked = false;
   Steinberg::Vst::ProcessContext mHostContext;
   Steinberg::TArray<IFxVST3View*> mOpenViews{10};  // not owning
-  // Host channel pointers of the active pins of the current block, one slot per pin.
-  Steinberg::TArray<void*> mInPointers{2};
-  Steinberg::TArray<void*> mOutPointers{2};
 };

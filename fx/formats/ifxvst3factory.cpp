@@ -7,7 +7,8 @@
 #include "fx/ifxsetting.h"
 #include "fx/module.h"
 #include "fx/synclock.h"
-#include "plugin/quibelombrelux.h"
+#include "fx/formats/ifxvst3.h"
+#include "fx/pluginentry.h"
 #include "vst3/moduleentry.h"
 
 using namespace Steinberg;
@@ -19,10 +20,10 @@ using namespace Steinberg;
 #endif
 
 namespace {
-// The class id's four words, stored as plain integers; the class information gets them in the
-// byte order hosts compare (word 1 little-endian, word 2 as two little-endian halves, words 3
-// and 4 big-endian).
-constexpr uint32 kClassIdWords[4] = {0xF2AEE70D, 0x00DE4F4E, 'Qbel', 'OmLx'};
+// The class id's first two words, stored as plain integers; words 3 and 4 are the plug-in's maker
+// and unique ids. The class information gets them in the byte order hosts compare (word 1
+// little-endian, word 2 as two little-endian halves, words 3 and 4 big-endian).
+constexpr uint32 kClassIdWords[2] = {0xF2AEE70D, 0x00DE4F4E};
 
 class ModuleFactory;
 ModuleFactory* gFactory = nullptr;
@@ -47,17 +48,9 @@ FUnknown* CreateVST3Instance(void*) {
   SyncLockScope lock(&creationLock);
   // A host may never call InitDll: the handle the module entry kept is used then.
   if (!gModuleInstance) gModuleInstance = ModuleInstanceOfEntry();
-  QuibelOmbrelux* fx = nullptr;
-  try {
-    fx = new (std::nothrow) QuibelOmbrelux(IFxCreateArgs());
-  } catch (...) {
-    fx = nullptr;
-  }
+  // The module is compiled with the VST3 binding, so the object is an IFxVST3.
+  IFxVST3* fx = static_cast<IFxVST3*>(NewPluginObject(IFxCreateArgs()));
   if (!fx) return nullptr;
-  if (!fx->ConstructedWhole()) {
-    fx->release();
-    return nullptr;
-  }
   return static_cast<Vst::IAudioProcessor*>(fx);
 }
 
@@ -65,7 +58,7 @@ const PFactoryInfo& FactoryInfo() {
   static const PFactoryInfo info = [] {
     PFactoryInfo i;
     std::memset(&i, 0, sizeof i);
-    CopyTextField(i.vendor, sizeof i.vendor, "Quibel");
+    CopyTextField(i.vendor, sizeof i.vendor, PluginIdentity().makerName);
     CopyTextField(i.url, sizeof i.url, "https://quibel.example");
     CopyTextField(i.email, sizeof i.email, "mailto:support@quibel.example");
     i.flags = PFactoryInfo::kUnicode;
@@ -78,14 +71,16 @@ const PClassInfo2& ClassInfo() {
   static const PClassInfo2 info = [] {
     PClassInfo2 c;
     std::memset(&c, 0, sizeof c);
-    const IID16 cid = MakeIID(kClassIdWords[0], kClassIdWords[1], kClassIdWords[2], kClassIdWords[3]);
+    const IID16 cid = MakeIID(kClassIdWords[0], kClassIdWords[1],
+                               static_cast<uint32>(PluginIdentity().makerId),
+                               static_cast<uint32>(PluginIdentity().uniqueId));
     std::memcpy(c.cid, cid.bytes, 16);
     c.cardinality = PClassInfo::kManyInstances;
     CopyTextField(c.category, sizeof c.category, "Audio Module Class");
-    CopyTextField(c.name, sizeof c.name, "QuibelOmbrelux");
+    CopyTextField(c.name, sizeof c.name, PluginIdentity().effectName);
     c.classFlags = 2;  // simple mode supported
     CopyTextField(c.subCategories, sizeof c.subCategories, "Fx|Dynamics");
-    CopyTextField(c.version, sizeof c.version, "1.0.1");
+    CopyTextField(c.version, sizeof c.version, PluginIdentity().versionText);
     CopyTextField(c.sdkVersion, sizeof c.sdkVersion, "VST 3.5.2");
     return c;
   }();

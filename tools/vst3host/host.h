@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/hostsignal/signal.h"
 #include "vst3/interfaces.h"
 
 namespace vst3host {
@@ -69,6 +70,23 @@ class MemoryStream : public HostObject<IBStream> {
 
  private:
   std::vector<uint8_t> mData;
+  int64_t mPos = 0;
+};
+
+// A read-only stream of the given bytes followed by filler (0x41) up to length bytes in all, which
+// may be far more than any memory holds; counts the bytes it delivers.
+class LongStream : public HostObject<IBStream> {
+ public:
+  LongStream(std::vector<uint8_t> head, int64_t length) : mHead(std::move(head)), mLength(length) {}
+  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override;
+  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
+  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override;
+  tresult PLUGIN_API tell(int64* pos) override;
+  int64_t delivered = 0;
+
+ private:
+  std::vector<uint8_t> mHead;
+  int64_t mLength;
   int64_t mPos = 0;
 };
 
@@ -208,15 +226,11 @@ class Instance {
 // Normalised value of a plain value for parameter id, through the controller.
 double Normalized(IEditController* c, ParamID id, double plain);
 
-struct SignalStats {
-  double peak = 0.0;
-  double rms = 0.0;
-};
-SignalStats Measure(const std::vector<double>& x);
-double ToDb(double v);
-
-// WAV files: reads 16-bit PCM and 32-bit float, writes 32-bit float. Channels planar.
-bool ReadWav(const std::string& path, std::vector<std::vector<double>>& channels, int* rate);
-bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, int rate);
+// Signal measurement and files shared with the VST2 host.
+using hostsignal::Measure;
+using hostsignal::ReadWav;
+using hostsignal::SignalStats;
+using hostsignal::ToDb;
+using hostsignal::WriteWav;
 
 }  // namespace vst3host

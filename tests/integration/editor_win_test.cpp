@@ -225,12 +225,15 @@ TEST_F(EditorModuleTest, ScreenShowsTheBackBufferPixelForPixel) {
   OpenEditor();
   Capture screen;
   ASSERT_TRUE(editor.CaptureEditor(screen));
-  // The same plug-in in the same (default) state, painted whole into its back buffer.
+  // The same plug-in in the same state (initialised: its parameters announced, so its transfer
+  // curve is drawn), painted whole into its back buffer.
   QuibelOmbrelux* linked = NewLinkedPlugin();
+  linked->initialize(nullptr);
   IGraphics* g = linked->AttachedGraphics();
   g->RedrawRegion(IBox(0, 0, 640, 480));
   PIX_IBitmap* bb = g->BackBuffer();
   EXPECT_EQ(vst3host::PixelsDiffering(screen, bb), 0);
+  linked->terminate();
   linked->release();
 }
 

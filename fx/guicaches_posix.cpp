@@ -1,5 +1,6 @@
-// Portable builds: heap back buffer, no platform fonts (text is not drawn natively), and skin images
-// read from PNG files, since there are no module resources to read them from.
+// Portable builds: heap back buffer, no platform fonts (text is not drawn natively), an editor
+// graphics object without a window, and skin images read from PNG files, since there are no module
+// resources to read them from.
 #include <cstdio>
 #include <cstring>
 #include <strings.h>

@@ -38,7 +38,8 @@ class IGraphics {
   virtual IChoiceMenu* RunPopupMenu(IChoiceMenu*, const IBox*) { return nullptr; }
   virtual void OpenTextField(IControl*, const IFontSpec*, const IBox*, const char*, IFxSetting*) {}
   virtual int SpareQuery() { return 0; }  // nothing calls it
-  virtual bool OpenEditorWindow(void*) { return false; }
+  // Opens the editor window on the host's parent window; the window, or null when none was made.
+  virtual void* OpenEditorWindow(void*) { return nullptr; }
   virtual void SpareHookA() {}  // nothing calls it
   virtual void SpareHookB() {}  // nothing calls it
   virtual void CloseEditorWindow() {}
@@ -105,6 +106,8 @@ class IGraphics {
 
   // No control holds the press any more; the last pointer position is forgotten.
   void ReleaseCapture();
+  // Ends the host gesture a press or a double click began, if one is open.
+  void EndOpenGesture();
 
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -131,6 +134,9 @@ class IGraphics {
   bool mTooltipsEnabled = false;
   bool mShowBounds = false;
   IControl* mKeyCatcher = nullptr;  // owned
+  // The parameter whose host gesture (begin of change) a press opened and its release has not yet
+  // ended; -1 for none. A release ends only this one, so the host never sees an end without a begin.
+  int mGestureParam = -1;
   // The host view in which the AAX editor was last opened (set by the AAX editor object, read when
   // the plug-in asks for a new editor size); null until then and in the other formats.
   AAX_VViewContainer* mHostViewContainer = nullptr;  // not owned

@@ -8,11 +8,6 @@
 #include "fx/igraphics.h"
 #include "plugin/meters.h"
 
-namespace {
-constexpr int kEditorWidth = 640;
-constexpr int kEditorHeight = 480;
-}  // namespace
-
 const IFxIdentity& PluginIdentity() {
   static const IFxIdentity identity = {
       "QuibelOmbrelux", "", "Quibel", "1.0.1", 0x10001, 'OmLx', 'Qbel',
@@ -39,12 +34,11 @@ QuibelOmbrelux::QuibelOmbrelux(const IFxCreateArgs& args) : IFxBinding(args, Plu
   // The curve engine runs one frame at a time; its arrays are made here, outside the audio road.
   mCurveEngine.Prepare(1);
   DefineParameters();
-  // ---- editor graphics object: made and connected here until the editor window's own creation
-  // (with its module instance handle) takes this place.
+  // The editor: the window-system graphics object (its timer at the default rate), its layout, and
+  // the base takes it over.
   IGraphics* graphics = CreateEditorGraphics(this, kEditorWidth, kEditorHeight, 0);
   LayoutEditor(graphics);
   ConnectGraphics(graphics);
-  // ----
   StoreCurrentAsPresets("-", 1);
 }
 
@@ -54,8 +48,20 @@ void QuibelOmbrelux::VersionText(int vendorVersion, char* text, int size) {
                 (vendorVersion >> 8) & 0xFF, vendorVersion & 0xFF);
 }
 
+void QuibelOmbrelux::ConnectGraphics(IGraphics* graphics) {
+  if (graphics && graphics != mLayoutGraphics) {
+    SyncLockScope lock(&mLock);
+    mTransferView = nullptr;
+    mDotView = nullptr;
+    mReductionMeterIndex = -1;
+    mLayoutGraphics = nullptr;
+  }
+  IFxBinding::ConnectGraphics(graphics);
+}
+
 void QuibelOmbrelux::LayoutEditor(IGraphics* graphics) {
   if (!graphics) return;
+  mLayoutGraphics = graphics;
   graphics->SetBackdrop(100, "resources/img/bkg.png");
   const ISkinImage thresh = graphics->LoadSkinImage(101, "resources/img/thresh-knob.png", 61, false);
   const ISkinImage ratio = graphics->LoadSkinImage(102, "resources/img/ratio-knob.png", 40, false);

@@ -38,6 +38,12 @@ class QuibelOmbrelux : public IFxBinding {
   // Runs the audio engine over one block of two channels (called with mLock held), then feeds the
   // meters.
   void ProcessSamples(double** inputs, double** outputs, int frames) override;
+  // A graphics object other than the one the layout was built on takes the editor's place: the
+  // meter views of the old one go with it.
+  void ConnectGraphics(IGraphics* graphics) override;
+
+  static constexpr int kEditorWidth = 640;
+  static constexpr int kEditorHeight = 480;
 
   // Oversampling factor for a host rate: 4 below 88100 Hz, 2 below 192000 Hz, else 1.
   static int OversamplingFor(double sampleRateHz);
@@ -87,6 +93,7 @@ class QuibelOmbrelux : public IFxBinding {
   int mReductionMeterIndex = -1;
   IGainTransfer* mTransferView = nullptr;  // not owned (the graphics object's control)
   IGainDot* mDotView = nullptr;            // not owned (the graphics object's control)
+  IGraphics* mLayoutGraphics = nullptr;    // not owned: the graphics object the views belong to
   // A parameter changed since the curve was last computed (set under mLock, read by the painter).
   std::atomic<bool> mCurveStale{false};
   CurveSource mCurveSource{this};

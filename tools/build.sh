@@ -2,8 +2,10 @@
 # Sets the machine up (tools/setup.sh), builds the Windows modules, gathers both architectures into
 # one VST3 bundle under build/out/ beside the x86-64 AAX module QuibelOmbrelux.aaxplugin and the x86
 # VST2 module QuibelOmbrelux.dll, and runs the plug-in: the project's VST3 test host loads the x86-64
-# module from that bundle under Wine and processes a built-in test signal, then the AAX test host and
-# the VST2 test host do the same with the AAX and the x86 VST2 modules.
+# module from that bundle under Wine and processes a built-in test signal, then opens the plug-in's
+# editor (on an Xvfb display started for it) while the signal keeps playing and writes a screenshot of
+# it to build/out/editor.png; then the AAX test host processes the same signal with the AAX module
+# and the VST2 test host with the x86 VST2 module.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -27,7 +29,14 @@ echo "== modules: $out, $aax and build/out/QuibelOmbrelux.dll"
 find build/out -type f | sort
 
 echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
-tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" "$@"
+. tools/xvfb.sh
+# Wine's own background programs hold the display: they end before it does.
+prefix=${QUIBEL_WINEPREFIX:-${QUIBEL_CACHE:-$repo/.cache}/wine64}
+trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
+start_xvfb
+shot=$repo/build/out/editor.png
+tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" --screenshot "$shot" "$@"
+echo "== editor screenshot: $shot"
 
 echo "== QuibelOmbrelux AAX (x86-64) in the AAX test host, under Wine"
 tools/wine64-run.sh build/win64/tools/aaxhost/qaaxhost.exe --bundle "$repo/$aax"

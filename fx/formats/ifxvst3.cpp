@@ -474,6 +474,17 @@ tresult PLUGIN_API IFxVST3::setParamNormalized(ParamID id, ParamValue value) {
   return kResultOk;
 }
 
+IPlugView* PLUGIN_API IFxVST3::createView(FIDString name) {
+  if (!name || std::strcmp(name, "editor") != 0) return nullptr;
+  IFxVST3View* view = new (std::nothrow) IFxVST3View(this);
+  if (!view) return nullptr;
+  if (!mOpenViews.add(view)) {
+    view->release();
+    return nullptr;
+  }
+  return view->PlugView();
+}
+
 // ---------------------------------------------------------------- units and programs
 
 int32 PLUGIN_API IFxVST3::getUnitCount() { return GroupNames().Count() + 1; }

@@ -65,6 +65,8 @@ class IFxVST3 : public IFxBase,
   ParamValue PLUGIN_API plainParamToNormalized(ParamID id, ParamValue plainValue) override;
   ParamValue PLUGIN_API getParamNormalized(ParamID id) override;
   tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) override;
+  // A new editor view for the name "editor" (exactly), null for any other name; user-interface thread.
+  Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
   tresult PLUGIN_API openHelp(Steinberg::TBool) override { return Steinberg::kResultFalse; }
   tresult PLUGIN_API openAboutBox(Steinberg::TBool) override { return Steinberg::kResultFalse; }
 
@@ -123,6 +125,7 @@ class IFxVST3 : public IFxBase,
   int SideChainChannels() const { return mSideChainChannels; }
 
  protected:
+  friend class IFxVST3View;  // a view leaves the list of open views when it goes
   Steinberg::TArray<IFxVST3View*>& OpenViews() { return mOpenViews; }
 
  private:

@@ -27,10 +27,10 @@ class EditorGraphics : public IGraphics {
     routes.push_back({index, value, normalized});
   }
   void CreateBackBuffers() override {}
-  bool OpenEditorWindow(void* parent) override {
+  void* OpenEditorWindow(void* parent) override {
     mLog->push_back("open window");
     lastParent = parent;
-    return opens;
+    return opens ? this : nullptr;  // any non-null handle stands for the window
   }
   void CloseEditorWindow() override { mLog->push_back("close window"); }
 

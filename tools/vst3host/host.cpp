@@ -139,6 +139,26 @@ tresult PLUGIN_API EventList::addEvent(Event& e) {
   return kResultTrue;
 }
 
+tresult PLUGIN_API ContextMenu::popup(UCoord x, UCoord y) {
+  if (mLog) mLog->push_back("popup " + std::to_string(x) + "," + std::to_string(y));
+  return kResultOk;
+}
+
+IContextMenu* PLUGIN_API MenuProvider::createContextMenu(IPlugView*, const ParamID* id) {
+  if (mLog) mLog->push_back(id ? "menu " + std::to_string(*id) : std::string("menu"));
+  mMenu.addRef();
+  return &mMenu;
+}
+
+tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj) {
+  if (offersMenus && SameIID(iid, IComponentHandler3::iid)) {
+    menus.addRef();
+    *obj = static_cast<IComponentHandler3*>(&menus);
+    return kResultOk;
+  }
+  return HostObject<IComponentHandler>::queryInterface(iid, obj);
+}
+
 tresult PLUGIN_API ComponentHandler::beginEdit(ParamID id) {
   calls.push_back("begin " + std::to_string(id));
   return kResultOk;

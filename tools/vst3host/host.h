@@ -128,13 +128,47 @@ class EventList : public HostObject<IEventList> {
   std::vector<Event> mEvents;
 };
 
+// The host's parameter context menu: records where it was asked to pop up.
+class ContextMenu : public HostObject<IContextMenu> {
+ public:
+  explicit ContextMenu(std::vector<std::string>* log) : mLog(log) {}
+  int32 PLUGIN_API getItemCount() override { return 0; }
+  tresult PLUGIN_API getItem(int32, IContextMenuItem&, IContextMenuTarget** target) override {
+    if (target) *target = nullptr;
+    return kResultFalse;
+  }
+  tresult PLUGIN_API addItem(const IContextMenuItem&, IContextMenuTarget*) override { return kResultOk; }
+  tresult PLUGIN_API removeItem(const IContextMenuItem&, IContextMenuTarget*) override { return kResultOk; }
+  tresult PLUGIN_API popup(UCoord x, UCoord y) override;
+
+ private:
+  std::vector<std::string>* mLog;
+};
+
+// Answers IComponentHandler3 for the component handler: context menus for a parameter.
+class MenuProvider : public HostObject<IComponentHandler3> {
+ public:
+  explicit MenuProvider(std::vector<std::string>* log) : mLog(log), mMenu(log) {}
+  IContextMenu* PLUGIN_API createContextMenu(IPlugView* view, const ParamID* id) override;
+  uint32 MenuRefs() const { return mMenu.Refs(); }
+
+ private:
+  std::vector<std::string>* mLog;
+  ContextMenu mMenu;
+};
+
+// Records the edits and restarts the plug-in announces, and the context menus it asks for (through
+// IComponentHandler3).
 class ComponentHandler : public HostObject<IComponentHandler> {
  public:
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
   tresult PLUGIN_API beginEdit(ParamID id) override;
   tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override;
   tresult PLUGIN_API endEdit(ParamID id) override;
   tresult PLUGIN_API restartComponent(int32 flags) override;
   std::vector<std::string> calls;
+  bool offersMenus = true;  // answers IComponentHandler3
+  MenuProvider menus{&calls};
 };
 
 // The loaded module: its library handle and factory.

@@ -197,8 +197,13 @@ TEST(AaxBinding, LatencyAndEditorSizeReachTheHostOnlyWhenConnected) {
 // A small plug-in on the binding that counts its resets and can fail its processing.
 class TestFx : public IFxAAX {
  public:
-  TestFx() : IFxAAX(IFxCreateArgs(), 0, "2-2", 1, "t", "t", "t", 1, 'Test', 'Test', 0, false, false, false) {}
+  explicit TestFx(bool takesMidi = false)
+      : IFxAAX(IFxCreateArgs(), 0, "2-2", 1, "t", "t", "t", 1, 'Test', 'Test', 0, takesMidi, false, false) {}
   void ResetAudio() override { resetFrames.push_back(BlockFrames()); }
+  void ReceiveMidi(const IMidiEvent* e) override {
+    midi.push_back({e->mFrameOffset, e->mStatusByte, e->mDataByte1, e->mDataByte2});
+  }
+  std::vector<std::vector<int>> midi;
   void ProcessSamples(double** in, double** out, int frames) override {
     if (fail) throw std::runtime_error("processing failed");
     IFxAAX::ProcessSamples(in, out, frames);
@@ -319,6 +324,36 @@ TEST(AaxBinding, DescriptionCoversOnlyLayoutsWithIds) {
     EXPECT_EQ(c.result == 0 ? 1 : 0, registered);
     EXPECT_EQ("", host.Leaks());
   }
+}
+
+TEST(AaxBinding, APlugInThatTakesMidiGetsTheNodesPackets) {
+  FakeHost host;
+  host.controller->succeed = true;
+  auto* node = host.NewObject(Kind::TransportNode, "node");
+  auto* midiNode = host.NewObject(Kind::MidiNode, "midi");
+  uint8_t packets[32] = {};
+  packets[0] = 5;  // timestamp 5: note on, key 60, velocity 100
+  packets[8] = 0x90;
+  packets[9] = 60;
+  packets[10] = 100;
+  packets[16] = 17;  // timestamp 17: note off
+  packets[24] = 0x80;
+  packets[25] = 60;
+  AAX_MidiStream stream{2, packets};
+  midiNode->midiStream = &stream;
+  auto* fx = new TestFx(true);
+  fx->Face()->AddRef();
+  ASSERT_EQ(0, fx->Face()->Initialize(host.unknown->Unknown()));
+  Context ctx(fx->Face(), node->As<void>());
+  ctx.c.fields[5] = midiNode->As<void>();
+  void* batch[1] = {&ctx.c};
+  RenderInstances(batch, batch + 1);
+  EXPECT_EQ((std::vector<std::vector<int>>{{5, 0x90, 60, 100}, {17, 0x80, 60, 0}}), fx->midi);
+  stream.packets = nullptr;  // a stream without packets delivers nothing
+  RenderInstances(batch, batch + 1);
+  EXPECT_EQ(2u, fx->midi.size());
+  fx->Face()->Uninitialize();
+  fx->Face()->Release();
 }
 
 }  // namespace

@@ -25,4 +25,8 @@ void LogArray(const double* in, double* out, int n);
 // blocks, for every input whose result is a normal number.
 void TanhArray(const double* in, double* out, int n);
 
+// out[i] = tanh(pre in[i]) post, with each product rounded as on its own (the same values as
+// multiplying, TanhArray and multiplying again, in one pass).
+void ScaledTanhArray(const double* in, double* out, int n, double pre, double post);
+
 }  // namespace Dsp

@@ -52,6 +52,8 @@ struct Sse2Ops {
   static QO_VM_INLINE D Or(D a, D b) { return _mm_or_pd(a, b); }
   static QO_VM_INLINE D AndNot(D a, D b) { return _mm_andnot_pd(a, b); }
   static QO_VM_INLINE D Min(D a, D b) { return _mm_min_pd(a, b); }
+  static QO_VM_INLINE D Max(D a, D b) { return _mm_max_pd(a, b); }
+  static QO_VM_INLINE D Equal(D a, D b) { return _mm_cmpeq_pd(a, b); }
   static QO_VM_INLINE D Less(D a, D b) { return _mm_cmplt_pd(a, b); }
   static QO_VM_INLINE D LessEqual(D a, D b) { return _mm_cmple_pd(a, b); }
   static QO_VM_INLINE D GreaterEqual(D a, D b) { return _mm_cmpge_pd(a, b); }
@@ -165,7 +167,9 @@ QO_VM_INLINE F64<T, N> operator*(const F64<T, N>& a, double b) {
 QO_VM_FLOAT2(operator&, And)
 QO_VM_FLOAT2(operator|, Or)
 QO_VM_FLOAT2(AndNot, AndNot)  // ~a & b
-QO_VM_FLOAT2(MinOf, Min)
+QO_VM_FLOAT2(MinOf, Min)  // a < b ? a : b, so b where either is NaN
+QO_VM_FLOAT2(MaxOf, Max)  // a > b ? a : b, so b where either is NaN
+QO_VM_FLOAT2(EqualOf, Equal)
 QO_VM_FLOAT2(LessOf, Less)
 QO_VM_FLOAT2(LessEqualOf, LessEqual)
 QO_VM_FLOAT2(GreaterEqualOf, GreaterEqual)
@@ -313,6 +317,13 @@ QO_VM_INLINE F64<T, N> Reduce(const F64<T, N>& x, const F64<T, N>& n, F64<T, N>*
   return r;
 }
 
+// r = x - n ln 2 rounded once, |r| <= ~0.347: x - n * kLn2Hi is exact, and the tail's product
+// and subtraction each round below 2^-54 |r|.
+template <class T, int N>
+QO_VM_INLINE F64<T, N> ReduceShort(const F64<T, N>& x, const F64<T, N>& n) {
+  return (x - n * kLn2Hi) - n * kLn2Lo;
+}
+
 // (exp(r) - 1 - r - r^2/2) / r^3 = sum over j >= 0 of r^j / (j+3)!, through 1/kLast! (13 or 14).
 // With |r| <= 0.347 the first term left out is below 4e-18 (for kLast = 13) or 1e-19 (kLast = 14)
 // of r. Evaluated in pairs of terms (c + c' r) combined by powers of r^2 rather than by Horner's
@@ -345,20 +356,17 @@ struct Exp {
     return NotLessEqual(AndNot(Set<T, N>(-0.0), x), 708.0);
   }
 
-  // exp(x) = 2^n * exp(r + c). exp(r) - 1 = r + r^2/2 + r^3 * ExpTail3(r); 1 + r is formed with
-  // its rounding error so that only the final addition rounds at the result's scale.
+  // exp(x) = 2^n * exp(r), exp(r) = 1 + (r + (r^2/2 + r^3 ExpTail3(r))). Only the final addition
+  // rounds at the result's scale; the error of r itself (below 2^-54 |r|) and of the sum inside
+  // stay below an ulp.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
     I64<T, N> nExponent;
     const F64<T, N> n = RoundToLn2Multiple(x, &nExponent);
-    F64<T, N> c;
-    const F64<T, N> r = Reduce(x, n, &c);
+    const F64<T, N> r = ReduceShort(x, n);
     const F64<T, N> r2 = r * r;
     const F64<T, N> t = r2 * 0.5 + (r2 * r) * ExpTail3<13>(r, r2);
-    const F64<T, N> s = 1.0 + r;
-    const F64<T, N> sErr = (1.0 - s) + r;  // 1 + r = s + sErr exactly
-    // exp(r + c) = exp(r) (1 + c + ...); c is below 2^-55, so c * (exp(r) - 1) is negligible.
-    const F64<T, N> e = s + (sErr + (t + c));
+    const F64<T, N> e = 1.0 + (r + t);
     // Scale by 2^n in the exponent field: e lies in [0.70, 1.42] and 2^n * e stays normal.
     return FromBits(Bits(e) + nExponent);
   }
@@ -390,9 +398,9 @@ struct Log {
   }
 
   // log(x) = e ln 2 + log(m), x = 2^e m, m in [sqrt(1/2), sqrt(2)). With s = (m - 1) / (m + 1),
-  // log(m) = 2 atanh(s) = 2s + 2 s^3 AtanhTail3(s^2). s is carried as head + tail: the head has 26
-  // bits, so the remainder (m - 1) - sHead (m + 1) can be formed exactly, and the tail is that
-  // remainder over m + 1.
+  // log(m) = 2 atanh(s) = 2s + 2 s^3 AtanhTail3(s^2). s is rounded once (m - 1 and m + 1 are
+  // exact); every later rounding is of a term no larger than the sum it enters, so the result
+  // stays within a few ulps.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
     // Subtracting the mantissa field of sqrt(1/2) moves the binade boundary to sqrt(1/2): the
@@ -404,31 +412,12 @@ struct Log {
     // e as a double: k (< 2^11) put into the mantissa field of 2^52 gives 2^52 + k.
     const F64<T, N> e = FromBits(k | SetI<T, N>(0x4330000000000000LL)) - (0x1p52 + 1022.0);
 
-    const F64<T, N> f = m - 1.0;  // exact
-    const F64<T, N> d = 1.0 + m;
-    const F64<T, N> inv = 1.0 / d;
-    const F64<T, N> s = f * inv;  // within ~1 ulp of (m - 1) / (m + 1)
-    const F64<T, N> sHead = Head26(s);
-    const F64<T, N> dHead = Head26(d);
-    // (1 + m) - dHead, exact: dHead - 1 is exact, and m differs from it by less than 2^-23.
-    const F64<T, N> dTail = m - (dHead - 1.0);
-    // f - sHead dHead is exact (26 x 26 bit product within a factor 2 of f).
-    const F64<T, N> rem = (f - sHead * dHead) - sHead * dTail;
-    const F64<T, N> sTail = rem * inv;
-
-    // The series term is below 2% of the result, so s's own rounding does not matter there (and
-    // the series need not wait for the tail).
+    const F64<T, N> s = (m - 1.0) / (1.0 + m);
     const F64<T, N> z = s * s;
     const F64<T, N> series = (s * z) * AtanhTail3(z);
-
-    // Summed as log(x) / 2 = e ln2 / 2 + atanh(s), doubled at the end (exact). e ln2Hi / 2 + sHead
-    // is taken with its rounding error: e ln2Hi / 2 is exact, and for e != 0 it outweighs
-    // |sHead| <= 0.172.
-    const F64<T, N> a = e * (0.5 * kLn2Hi);
-    const F64<T, N> hi = a + sHead;
-    const F64<T, N> lo = sHead - (hi - a);
-    const F64<T, N> small = (lo + sTail) + e * (0.5 * kLn2Lo);
-    const F64<T, N> half = hi + (small + series);
+    // Summed as log(x) / 2 = e ln2 / 2 + atanh(s), doubled at the end (exact). e ln2Hi / 2 is
+    // exact, and for e != 0 it outweighs |s| <= 0.172, so the sum cancels at most one bit.
+    const F64<T, N> half = e * (0.5 * kLn2Hi) + (s + (series + e * (0.5 * kLn2Lo)));
     return half + half;
   }
 
@@ -444,13 +433,13 @@ struct Tanh {
     return IsNaN(x);
   }
 
-  // tanh(a) = E / (E + 2) with E = exp(2a) - 1, a = |x| (the sign is put back at the end). E is
-  // formed as head + tail without cancellation: with 2a = n ln 2 + r,
-  //   E = (2^n - 1) + 2^n (exp(r) - 1),
-  // where exp(r) - 1 = r + r^2/2 + r^3 ExpTail3(r) and r^2/2 is split off exactly through the
-  // 26-bit head of r. For n = 0 (|x| < ~0.17) E is the series itself, so small x keep their full
-  // precision. The quotient is then corrected by its remainder. From a ~ 19.06 on tanh(a) rounds
-  // to 1; a is clamped to 22 (infinities too), which keeps 2^n at most 2^64.
+  // tanh(a) = E / (E + 2) with E = exp(2a) - 1, a = |x| (the sign is put back at the end). With
+  // 2a = n ln 2 + r, E = (2^n - 1) + 2^n p, p = exp(r) - 1 = r + r^2/2 + r^3 ExpTail3(r), and
+  // E + 2 = (2^n + 1) + 2^n p: 2^n -+ 1 is exact up to n = 53, 2^n p is exact, and neither sum
+  // cancels more than a bit or two (-0.3 < p < 0.42), so the quotient stays within a few ulps. For
+  // n = 0 (|x| < ~0.17) E is p itself, so small x keep their full relative precision. From
+  // a ~ 19.06 on tanh(a) rounds to 1; a is clamped to 22 (infinities too), where E and E + 2 round
+  // to the same 2^63 and the quotient is exactly 1.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
     const F64<T, N> signMask = Set<T, N>(-0.0);
@@ -460,51 +449,17 @@ struct Tanh {
 
     I64<T, N> nExponent;
     const F64<T, N> n = RoundToLn2Multiple(y, &nExponent);
-    F64<T, N> c;
-    const F64<T, N> r = Reduce(y, n, &c);
-
-    // exp(r + c) - 1 = pHi + pLo.
-    const F64<T, N> rHead = Head26(r);
-    const F64<T, N> rTail = r - rHead;
-    const F64<T, N> h = (rHead * rHead) * 0.5;  // exact
-    // r^2/2 - h = rTail (r + rHead) / 2
-    const F64<T, N> hRest = (rTail * (r + rHead)) * 0.5;
+    const F64<T, N> r = ReduceShort(y, n);
     const F64<T, N> r2 = r * r;
-    const F64<T, N> cube = (r2 * r) * ExpTail3<14>(r, r2);
-    const F64<T, N> cTerm = c * (1.0 + r);  // c exp(r), to first order
-    const F64<T, N> s1 = r + h;             // |h| <= 0.18 |r|
-    const F64<T, N> small = ((r - s1) + h) + ((hRest + cube) + cTerm);
-    // Renormalised, so that pLo is below half an ulp of pHi (the quotient below relies on it).
-    const F64<T, N> pHi = s1 + small;
-    const F64<T, N> pLo = small - (pHi - s1);
+    const F64<T, N> p = r + (r2 * 0.5 + (r2 * r) * ExpTail3<13>(r, r2));
 
-    // E = (2^n - 1) + 2^n p and D = E + 2 = (2^n + 1) + 2^n p, both with their rounding errors
-    // (formed side by side, so D need not wait for E). 2^n -+ 1 rounds from n = 53 on (where tanh
-    // is within a few ulps of 1, so the 1 still counts); that error is (2^n -+ 1) - base =
-    // +-1 - (base - 2^n), exactly. Both sums may take their errors as b - ((a + b) - a):
-    // |2^n + 1| > |2^n pHi|, and |2^n - 1| >= |2^n pHi| for n >= 1 since -0.3 < pHi < 0.42 (for
-    // n = 0, 2^n - 1 = 0).
     const F64<T, N> scale = PowerOfTwo(nExponent);
-    const F64<T, N> bHi = scale * pHi;
-    const F64<T, N> bLo = scale * pLo;
-    const F64<T, N> eBase = scale - 1.0;
-    const F64<T, N> eBaseErr = (scale - eBase) - 1.0;
-    const F64<T, N> eHi = eBase + bHi;
-    const F64<T, N> eLo = (bHi - (eHi - eBase)) + (bLo + eBaseErr);
-    const F64<T, N> dBase = scale + Set<T, N>(1.0);
-    const F64<T, N> dBaseErr = 1.0 - (dBase - scale);
-    const F64<T, N> dHi = dBase + bHi;
-    const F64<T, N> dLo = (bHi - (dHi - dBase)) + (bLo + dBaseErr);
-
-    // q = E / D: a 26-bit head, and the tail from the remainder E - qHead D.
-    const F64<T, N> inv = 1.0 / dHi;
-    const F64<T, N> qHead = Head26(eHi * inv);
-    const F64<T, N> dHead = Head26(dHi);
-    const F64<T, N> rem = ((eHi - qHead * dHead) - qHead * (dHi - dHead)) + (eLo - qHead * dLo);
-    const F64<T, N> q = (qHead + rem * inv) | sign;
+    const F64<T, N> sp = scale * p;
+    const F64<T, N> e = (scale - 1.0) + sp;
+    const F64<T, N> d = (scale + Set<T, N>(1.0)) + sp;
+    const F64<T, N> q = (e / d) | sign;
     // Below 2^-27, tanh(x) = x (1 - x^2/3 + ...) rounds to x itself. Taking x there also keeps
-    // tiny inputs exact when denormals are flushed to zero: the remainder above would be flushed
-    // from |x| ~ 1e-300 on.
+    // tiny inputs exact when denormals are flushed to zero.
     const F64<T, N> tiny = Less(a, 0x1p-27);
     return (tiny & x) | AndNot(tiny, q);
   }
@@ -514,13 +469,15 @@ struct Tanh {
 
 // ---------------------------------------------------------------- array loops
 
-// Computes N registers' worth of elements from in into out. Lanes flagged by F::SlowLanes are
-// recomputed by F::Slow; all inputs are read before anything is written, so in and out may be the
-// same array. (The registers go through memory only on that rare path.)
-template <class T, class F, int N>
-QO_VM_INLINE void RunGroup(const double* in, double* out) {
+// Computes N registers' worth of elements from in into out: out = F(pre in) post, each product
+// rounded on its own (Scaled false: out = F(in)). Lanes flagged by F::SlowLanes are recomputed by
+// F::Slow; all inputs are read before anything is written, so in and out may be the same array.
+// (The registers go through memory only on that rare path.)
+template <class T, class F, int N, bool Scaled>
+QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double post) {
   constexpr int kCount = T::kLanes * N;
-  const F64<T, N> x = Load<T, N>(in);
+  F64<T, N> x = Load<T, N>(in);
+  if (Scaled) x = x * pre;
   F64<T, N> y = F::Fast(x);
   const int slow = LaneMask(F::SlowLanes(x));
   if (slow != 0) {
@@ -533,22 +490,25 @@ QO_VM_INLINE void RunGroup(const double* in, double* out) {
     }
     y = Load<T, N>(ys);
   }
+  if (Scaled) y = y * post;
   Store(out, y);
 }
 
 // Runs F over the array: four registers at a time, then one register at a time. The last few
 // elements are computed in one register padded with zeros.
-template <class T, class F>
-void Run(const double* in, double* out, int n) {
+template <class T, class F, bool Scaled = false>
+void Run(const double* in, double* out, int n, double pre = 1.0, double post = 1.0) {
   constexpr int kGroup = 4;
   constexpr int kLanes = T::kLanes;
   int i = 0;
-  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) RunGroup<T, F, kGroup>(in + i, out + i);
-  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1>(in + i, out + i);
+  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) {
+    RunGroup<T, F, kGroup, Scaled>(in + i, out + i, pre, post);
+  }
+  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1, Scaled>(in + i, out + i, pre, post);
   if (i < n) {
     double rest[kLanes] = {};
     for (int l = 0; i + l < n; ++l) rest[l] = in[i + l];
-    RunGroup<T, F, 1>(rest, rest);
+    RunGroup<T, F, 1, Scaled>(rest, rest, pre, post);
     for (int l = 0; i + l < n; ++l) out[i + l] = rest[l];
   }
 }

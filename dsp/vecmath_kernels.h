@@ -350,6 +350,7 @@ QO_VM_INLINE F64<T, N> PowerOfTwo(const I64<T, N>& nExponent) {
 // ---------------------------------------------------------------- exp
 
 struct Exp {
+  static constexpr bool kPassesSmall = false;
   // Lanes outside |x| <= 708 (or NaN) go to std::exp: there 2^n * exp(r) stays a normal number.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
@@ -390,6 +391,7 @@ QO_VM_INLINE F64<T, N> AtanhTail3(const F64<T, N>& z) {
 }
 
 struct Log {
+  static constexpr bool kPassesSmall = false;
   // Lanes that are not positive normal finite numbers (including NaN) go to std::log.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
@@ -427,6 +429,14 @@ struct Log {
 // ---------------------------------------------------------------- tanh
 
 struct Tanh {
+  // Lanes below 2^-27 in magnitude come out as they went in (see Fast). A register of only such
+  // lanes (the tails of silence) is passed through without the evaluation: the same bits.
+  static constexpr bool kPassesSmall = true;
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> PassesThrough(const F64<T, N>& x) {
+    return Less(AndNot(Set<T, N>(-0.0), x), 0x1p-27);
+  }
+
   // Only NaN lanes go to std::tanh; infinities are clamped like any large value.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
@@ -478,6 +488,12 @@ QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double pos
   constexpr int kCount = T::kLanes * N;
   F64<T, N> x = Load<T, N>(in);
   if (Scaled) x = x * pre;
+  if constexpr (F::kPassesSmall) {
+    if (LaneMask(F::PassesThrough(x)) == (1 << kCount) - 1) {
+      Store(out, Scaled ? x * post : x);
+      return;
+    }
+  }
   F64<T, N> y = F::Fast(x);
   const int slow = LaneMask(F::SlowLanes(x));
   if (slow != 0) {

@@ -8,14 +8,10 @@
 // overflow/underflow of exp, non-normal or non-positive arguments of log) goes back to the std::
 // function for those lanes.
 //
-// Accuracy without fused multiply-add comes from carrying the few operations that lose the most as
-// head + tail pairs:
-//  - a number can be cut to its leading 26 significant bits by masking the low 27 mantissa bits
-//    (Head26); the product of two such heads has at most 52 bits and is exact;
-//  - a + b with |a| >= |b| gives its rounding error exactly as b - ((a + b) - a);
-//  - x - y is exact when y lies within a factor 2 of x.
-// Every polynomial is a plain Taylor series (coefficients 1/k! and 1/(2k+1), rounded once by the
-// compiler), truncated where the next term falls below 2^-57 of the result.
+// Without fused multiply-add the results are within a few ulps (relative error below 4e-16): the
+// arguments are reduced with ln 2 in two parts, the reduced argument is rounded once, and every
+// later rounding is of a term no larger than the sum it enters. The polynomials are fitted to
+// their functions over the reduced interval (see ExpTail3 and AtanhTail3).
 //
 // Everything here has internal linkage on purpose: the file is compiled once per instruction set,
 // and no copy built for a wider set may ever stand in for the plain one. Only for SSE2 builds.
@@ -254,19 +250,6 @@ QO_VM_INLINE void Store(double* p, const F64<T, N>& a) {
 
 // ---------------------------------------------------------------- shared pieces
 
-// 1/k! for k = 0..15, each correctly rounded (k! is exact in a double up to 18!).
-struct InvFactorialTable {
-  double v[16];
-  constexpr InvFactorialTable() : v() {
-    double f = 1.0;
-    for (int k = 0; k < 16; ++k) {
-      if (k > 1) f *= k;
-      v[k] = 1.0 / f;
-    }
-  }
-};
-constexpr InvFactorialTable kInvFact;
-
 // ln 2 in two parts. The head keeps 42 significant bits, so n * kLn2Hi is exact for |n| < 2^11;
 // the tail is the correctly rounded rest, ln 2 - kLn2Hi (the remainder beyond it is ~2^-98).
 constexpr double kLn2Hi = 0x1.62e42fefa38p-1;
@@ -288,12 +271,6 @@ QO_VM_INLINE F64<T, N> Lin(double a, double b, const F64<T, N>& t) {
   return a + b * t;
 }
 
-// The leading 26 significant bits of each lane (low 27 mantissa bits cleared).
-template <class T, int N>
-QO_VM_INLINE F64<T, N> Head26(const F64<T, N>& x) {
-  return x & FromBits(SetI<T, N>(static_cast<long long>(0xFFFFFFFFF8000000ULL)));
-}
-
 // Rounds x / ln 2 to the nearest integer n: returns n as a double, and n shifted into the exponent
 // field (n * 2^52 modulo 2^64 in each 64-bit lane, ready to be added to a double's bits). The sum
 // k = x / ln 2 + 1.5 * 2^52 holds n in its low mantissa bits, and the bits above them (those of
@@ -306,17 +283,6 @@ QO_VM_INLINE F64<T, N> RoundToLn2Multiple(const F64<T, N>& x, I64<T, N>* nExpone
   return k - magic;
 }
 
-// r = x - n ln 2 as r + c, |r| <= ~0.347. x - n * kLn2Hi is exact (n * kLn2Hi is exact, and for
-// n != 0 it lies within a factor 2 of x); c is the rounding error of subtracting the tail.
-template <class T, int N>
-QO_VM_INLINE F64<T, N> Reduce(const F64<T, N>& x, const F64<T, N>& n, F64<T, N>* c) {
-  const F64<T, N> rHi = x - n * kLn2Hi;
-  const F64<T, N> nLo = n * kLn2Lo;
-  const F64<T, N> r = rHi - nLo;
-  *c = (rHi - r) - nLo;
-  return r;
-}
-
 // r = x - n ln 2 rounded once, |r| <= ~0.347: x - n * kLn2Hi is exact, and the tail's product
 // and subtraction each round below 2^-54 |r|.
 template <class T, int N>
@@ -324,21 +290,19 @@ QO_VM_INLINE F64<T, N> ReduceShort(const F64<T, N>& x, const F64<T, N>& n) {
   return (x - n * kLn2Hi) - n * kLn2Lo;
 }
 
-// (exp(r) - 1 - r - r^2/2) / r^3 = sum over j >= 0 of r^j / (j+3)!, through 1/kLast! (13 or 14).
-// With |r| <= 0.347 the first term left out is below 4e-18 (for kLast = 13) or 1e-19 (kLast = 14)
-// of r. Evaluated in pairs of terms (c + c' r) combined by powers of r^2 rather than by Horner's
-// rule: a much shorter dependency chain. The sum enters the result only as r^3 times it (below
-// 0.8%), so the order costs no accuracy.
-template <int kLast, class T, int N>
+// (exp(r) - 1 - r - r^2/2) / r^3 for |r| <= ln 2 / 2 (~0.3466), by a polynomial of degree 8 fitted
+// to it over that interval (Chebyshev fit, relative error below 4e-15; the sum enters exp(r) only
+// as r^3 times it, below 0.7% of the result, so that error stays below 3e-17 of the result).
+// Evaluated in pairs of terms (c + c' r) combined by powers of r^2 rather than by Horner's rule: a
+// much shorter dependency chain.
+template <class T, int N>
 QO_VM_INLINE F64<T, N> ExpTail3(const F64<T, N>& r, const F64<T, N>& r2) {
-  static_assert(kLast == 13 || kLast == 14, "");
-  const double* c = kInvFact.v;
   const F64<T, N> r4 = r2 * r2;
-  const F64<T, N> b0 = Lin(c[3], c[4], r) + r2 * Lin(c[5], c[6], r);
-  const F64<T, N> b1 = Lin(c[7], c[8], r) + r2 * Lin(c[9], c[10], r);
-  const F64<T, N> last = kLast == 14 ? Lin(c[13], c[14], r) : Set<T, N>(c[13]);
-  const F64<T, N> b2 = Lin(c[11], c[12], r) + r2 * last;
-  return b0 + r4 * (b1 + r4 * b2);
+  const F64<T, N> b0 = Lin(0.16666666666666666, 0.041666666666651364, r) +
+                       r2 * Lin(0.008333333333332157, 0.001388888890587323, r);
+  const F64<T, N> b1 = Lin(0.0001984126985433222, 2.4801536405296596e-05, r) +
+                       r2 * Lin(2.755728007978737e-06, 2.761379764561564e-07, r);
+  return b0 + r4 * (b1 + r4 * 2.509554758981093e-08);
 }
 
 // 2^n, from n in the exponent field as RoundToLn2Multiple gives it, -1022 <= n <= 1023.
@@ -366,7 +330,7 @@ struct Exp {
     const F64<T, N> n = RoundToLn2Multiple(x, &nExponent);
     const F64<T, N> r = ReduceShort(x, n);
     const F64<T, N> r2 = r * r;
-    const F64<T, N> t = r2 * 0.5 + (r2 * r) * ExpTail3<13>(r, r2);
+    const F64<T, N> t = r2 * 0.5 + (r2 * r) * ExpTail3(r, r2);
     const F64<T, N> e = 1.0 + (r + t);
     // Scale by 2^n in the exponent field: e lies in [0.70, 1.42] and 2^n * e stays normal.
     return FromBits(Bits(e) + nExponent);
@@ -377,17 +341,18 @@ struct Exp {
 
 // ---------------------------------------------------------------- log
 
-// (atanh(s) - s) / s^3 = sum over k >= 1 of z^(k-1) / (2k+1) with z = s^2, through 1/21. With
-// |s| <= 0.172 the first term left out, z^10/23, is ~6e-19 of the sum. Same evaluation order as
-// ExpTail3 (the sum enters the result as 2 s^3 times it, below 2% of the result).
+// (atanh(s) - s) / s^3 as a function of z = s^2 for |s| <= 0.172 (z <= 0.0295), by a polynomial of
+// degree 6 in z fitted to it over that interval (Chebyshev fit, relative error below 5e-16; the
+// sum enters the result as 2 s^3 times it, below 2% of the result). Same evaluation order as
+// ExpTail3.
 template <class T, int N>
 QO_VM_INLINE F64<T, N> AtanhTail3(const F64<T, N>& z) {
   const F64<T, N> z2 = z * z;
   const F64<T, N> z4 = z2 * z2;
-  const F64<T, N> b0 = Lin(1.0 / 3, 1.0 / 5, z) + z2 * Lin(1.0 / 7, 1.0 / 9, z);
-  const F64<T, N> b1 = Lin(1.0 / 11, 1.0 / 13, z) + z2 * Lin(1.0 / 15, 1.0 / 17, z);
-  const F64<T, N> b4 = Lin(1.0 / 19, 1.0 / 21, z);
-  return b0 + z4 * (b1 + z4 * b4);
+  const F64<T, N> b0 = Lin(0.3333333333333335, 0.19999999999949755, z) +
+                       z2 * Lin(0.14285714312986555, 0.11111105567591259, z);
+  const F64<T, N> b1 = Lin(0.0909144454851661, 0.07665861269435935, z) + z2 * 0.07308219043498333;
+  return b0 + z4 * b1;
 }
 
 struct Log {
@@ -461,7 +426,7 @@ struct Tanh {
     const F64<T, N> n = RoundToLn2Multiple(y, &nExponent);
     const F64<T, N> r = ReduceShort(y, n);
     const F64<T, N> r2 = r * r;
-    const F64<T, N> p = r + (r2 * 0.5 + (r2 * r) * ExpTail3<13>(r, r2));
+    const F64<T, N> p = r + (r2 * 0.5 + (r2 * r) * ExpTail3(r, r2));
 
     const F64<T, N> scale = PowerOfTwo(nExponent);
     const F64<T, N> sp = scale * p;

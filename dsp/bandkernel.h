@@ -84,8 +84,11 @@ QO_VM_INLINE double Highest(const F64<T, N>& a, double start) {
 }
 
 template <class T>
-void RunBands(const BandLaws& b, const double* env, const double* logs, double* sums, int n,
+void RunBands(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
               BandExtremes* seen) {
+  // A copy of its own: stores into sums could otherwise reach the constants, which would then be
+  // read again for every group.
+  const BandLaws b = laws;
   constexpr int kGroup = 2;
   constexpr int kLanes = T::kLanes;
   BandAccumulators<T, kGroup> acc{Set<T, kGroup>(seen->topLowest), Set<T, kGroup>(seen->btmHighest),

@@ -2,10 +2,6 @@
 
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "dsp/vecmath.h"
 
 #if defined(__GNUC__)
@@ -25,9 +21,10 @@ QO_ENV_INLINE void TrackFrames(EnvelopeTracker& t, const double* left, const dou
   const double attL = t.mLeft.mAttackCoef, relL = t.mLeft.mReleaseCoef;
   const double attR = t.mRight.mAttackCoef, relR = t.mRight.mReleaseCoef;
   for (int i = 0; i < frames; ++i) {
-    // Both candidates are worked out before the comparison is known, so the step from one frame's
-    // envelope to the next waits only for one product, one sum and a selection; the selected
-    // value is the one the chosen coefficient gives.
+    // Both candidates are written out, and the comparison only picks one: the compiler can then
+    // let the step from one frame's envelope to the next wait for one product and one sum (the
+    // comparison is predicted), instead of for the comparison, the coefficient's selection, a
+    // product and a sum. The picked value is the one the chosen coefficient gives.
     const double a = std::fabs(left[kStride * i]);
     const double upL = (1.0 - attL) * a + attL * envL;
     const double downL = (1.0 - relL) * a + relL * envL;
@@ -55,8 +52,6 @@ void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
 void EnvelopeTracker::RunInterleaved(const double* interleaved, int frames) {
   TrackFrames<2>(*this, interleaved, interleaved + 1, frames);
 }
-
-
 
 Ombrelux::Ombrelux() = default;
 

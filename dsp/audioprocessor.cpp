@@ -119,7 +119,8 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
 
   const size_t n = static_cast<size_t>(frames) * 2;
   for (size_t i = 0; i < n; ++i) {
-    if (!std::isfinite(buffer[i])) buffer[i] = 0.0;
+    const double x = buffer[i];
+    if (!(std::fabs(x) <= kInputLimit)) buffer[i] = std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
   }
   // With the wet share at 1 the dry signal is multiplied by 0 and the wet one by 1: the stage
   // changes nothing (the samples are finite), so neither the dry copy nor the mix is made.

@@ -33,6 +33,10 @@ class AudioProcessor {
  public:
   // Highest host rate accepted: 10 MHz (times any factor up to 4 it still fits 32-bit products).
   static constexpr int kMaxSampleRate = 10000000;
+  // Largest input magnitude passed on as it is (2000 dB above full scale); larger finite samples
+  // are taken at this magnitude. The filters, bands and mix raise a level by far less than the
+  // 10^108 that remain below the largest double, so every finite input gives finite output.
+  static constexpr double kInputLimit = 1e200;
 
   AudioProcessor();
   virtual ~AudioProcessor() {}
@@ -54,7 +58,8 @@ class AudioProcessor {
   virtual void ProcessFrames(double* interleaved, int frames) = 0;
   virtual void OnRateChanged() = 0;
 
-  // The block entry, in place. Non-finite input samples are taken as 0. Returns false when the
+  // The block entry, in place. Non-finite input samples are taken as 0, finite ones beyond
+  // kInputLimit at that magnitude with their sign. Returns false when the
   // scratch arrays could not be provided (or the channel count is not 2): the block is then left as
   // it came in.
   bool ProcessInterleaved(double* interleaved, int frames);

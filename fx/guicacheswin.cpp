@@ -32,3 +32,6 @@ bool CreatePlatformFont(PIX_CachedFont* font, const IFontSpec& style) {
 PIX_IBitmap* CreateBackBufferBitmap(int width, int height) {
   return new PIX_SysBitmap(width, height);
 }
+
+// The window implementation decodes the module's own resources; the window-less object has none.
+PIX_IBitmap* IGraphics::DecodeSkinResource(int, const char*) { return nullptr; }

@@ -3,6 +3,7 @@
 // edit in normalised form (0..1). The records every drawing call uses live here too.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "fx/containers.h"
@@ -130,7 +131,9 @@ class IControl {
   double mDefaultValue = -1.0;
   double mClampLow = 0.0;
   double mClampHigh = 1.0;
-  bool mChanged = true;
+  // Set on the audio thread by the per-block meter marking while the user-interface thread paints
+  // and clears it, hence atomic.
+  std::atomic<bool> mChanged{true};
   bool mHidden = false;
   bool mGreyed = false;
   bool mRepaintAgain = false;

@@ -8,6 +8,9 @@
 
 #include "fx/igraphics.h"
 
+// The bypass flag is read by the controller without the plug-in lock.
+static_assert(std::atomic<bool>::is_always_lock_free, "the bypass flag must be a lock-free atomic");
+
 IFxBase::IFxBase(int paramCount, const char* channelIOText, int presetCount,
                  const char* effectName, const char* productName, const char* makerName,
                  int vendorVersion, int uniqueId, int makerId, int latency, bool takesMidi,

@@ -4,6 +4,7 @@
 // host-facing hooks, the plug-in class the audio and parameter hooks.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "fx/containers.h"
@@ -174,8 +175,8 @@ class IFxBase {
   bool HasStateChunks() const { return mHasStateChunks; }
   bool IsSynth() const { return mIsSynth; }
   bool TakesMidi() const { return mTakesMidi; }
-  bool IsBypassed() const { return mBypassed; }
-  void SetBypassed(bool bypassed) { mBypassed = bypassed; }
+  bool IsBypassed() const { return mBypassed.load(std::memory_order_relaxed); }
+  void SetBypassed(bool bypassed) { mBypassed.store(bypassed, std::memory_order_relaxed); }
   int CurrentPreset() const { return mCurrentPreset; }
   double SampleRate() const { return mSampleRateHz; }
   // Host sample rates the framework takes: finite, 1 Hz to 10 MHz.
@@ -257,7 +258,7 @@ class IFxBase {
   bool mHasStateChunks;
   bool mIsSynth;
   bool mTakesMidi;
-  bool mBypassed = false;
+  std::atomic<bool> mBypassed{false};  // read by the controller without the lock
   bool mConstructedWhole = true;
   int32_t mCurrentPreset = 0;
   double mSampleRateHz = 44100.0;

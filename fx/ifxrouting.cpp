@@ -1,5 +1,6 @@
 // Channel pins and buffer routing of the plug-in base: binding host buffers (double or single
 // precision) to the pins, the processing hook, the bypass pass-through and the latency delay line.
+#include <cfloat>
 #include <cstring>
 
 #include "fx/ifxbase.h"
@@ -113,7 +114,11 @@ void IFxBase::BindOutputsFloat(int start, int count, float** buffers) {
 }
 
 void IFxBase::DoublesToFloats(float* out, const double* in, int frames) {
-  for (int k = 0; k < frames; ++k) out[k] = static_cast<float>(in[k]);
+  // A finite level beyond the float range is given as the largest float, not as infinity.
+  for (int k = 0; k < frames; ++k) {
+    const double v = in[k];
+    out[k] = static_cast<float>(v > FLT_MAX ? FLT_MAX : (v < -FLT_MAX ? -FLT_MAX : v));
+  }
 }
 
 void IFxBase::ConvertFloatOutputs(int frames) {
@@ -260,7 +265,7 @@ void IFxBase::ProcessSlices(T** inputs, T** outputs, int frames) {
 void IFxBase::BindSlice(double** in, double** out, int frames) {
   BindInputs(0, InputPinCount(), in);
   BindOutputs(0, OutputPinCount(), out);
-  if (mBypassed) {
+  if (IsBypassed()) {
     RouteDry(frames);
   } else {
     RunProcessHook(frames);
@@ -270,7 +275,7 @@ void IFxBase::BindSlice(double** in, double** out, int frames) {
 void IFxBase::BindSlice(float** in, float** out, int frames) {
   BindInputsFloat(0, InputPinCount(), in, frames);
   BindOutputsFloat(0, OutputPinCount(), out);
-  if (mBypassed) {
+  if (IsBypassed()) {
     RouteDryFloat(frames);
   } else {
     RunProcessHookFloat(frames);

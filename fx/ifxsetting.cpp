@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+// The value is shared between threads without the plug-in lock; a lock inside the atomic would
+// defeat that (and cost on the audio thread).
+static_assert(std::atomic<double>::is_always_lock_free, "the parameter value must be a lock-free atomic");
+
 void CopyTextField(char* field, int fieldSize, const char* text) {
   if (!field || fieldSize <= 0) return;
   int n = 0;
@@ -26,7 +30,7 @@ void IFxSetting::InitContinuous(const char* name, double defaultValue, double mi
   CopyTextField(mUnitLabel, sizeof mUnitLabel, unitLabel);
   CopyTextField(mGroup, sizeof mGroup, group);
   mLowest = minValue;
-  mPlainValue = defaultValue;
+  SetValue(defaultValue);
   mIncrement = step;
   mDefaultPlain = defaultValue;
   mHighest = minValue + step > maxValue ? minValue + step : maxValue;
@@ -57,7 +61,7 @@ void IFxSetting::AssignNormalized(double n) {
     value = std::round(value);  // halves away from zero
   }
   if (std::isnan(value)) return;
-  mPlainValue = value < mHighest ? value : mHighest;
+  SetValue(value < mHighest ? value : mHighest);
 }
 
 double IFxSetting::Normalize(double v) const {
@@ -79,7 +83,7 @@ double IFxSetting::PlainOf(double n) const {
 
 bool IFxSetting::ParseValueText(const char* text, double* value) const {
   double v;
-  if (!value || !ParseDecimal(text, &v)) return false;
+  if (!value || !ParseNumberText(text, mUnitLabel, &v)) return false;
   *value = mFlipSign ? -v : v;
   return true;
 }
@@ -101,13 +105,31 @@ static int TruncToInt(double v) {
   return static_cast<int>(v);
 }
 
+// A value that lies a rounding error from a whole number (251 after a trip through its normalised
+// value comes back as 250.99999999999997) counts as that number, so that truncating it does not
+// give the number below.
+static double NearWhole(double v) {
+  const double whole = std::round(v);
+  const double scale = std::fabs(whole) > 1.0 ? std::fabs(whole) : 1.0;
+  return std::fabs(v - whole) <= 1e-9 * scale ? whole : v;
+}
+
 void IFxSetting::FormatValue(double value, bool isNormalized, char* out, int outSize,
                              bool useValueTexts) const {
   if (!out || outSize <= 0) return;
-  if (isNormalized) value = std::pow(value, mExponent) * (mHighest - mLowest) + mLowest;
+  if (isNormalized) {
+    // A normalised value no parameter can hold: NaN has no text, others are held to 0..1 as
+    // AssignNormalized holds them.
+    if (std::isnan(value)) {
+      out[0] = '\0';
+      return;
+    }
+    value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
+    value = std::pow(value, mExponent) * (mHighest - mLowest) + mLowest;
+  }
   if (useValueTexts && CountValueTexts() > 0) {
     const IValueText* e = static_cast<const IValueText*>(mValueTexts.Data());
-    const int whole = TruncToInt(value);
+    const int whole = TruncToInt(NearWhole(value));
     for (int i = 0; i < CountValueTexts(); ++i) {
       if (e[i].text[0] == '\0') break;
       if (e[i].value == whole) {
@@ -120,11 +142,7 @@ void IFxSetting::FormatValue(double value, bool isNormalized, char* out, int out
   if (mDecimals > 0) {
     FormatFixed(out, static_cast<size_t>(outSize), mDecimals, value);
   } else {
-    // A value that lies a rounding error below a whole number (251 after a trip through its
-    // normalised value comes back as 250.99999999999997) shows that number, not the one below.
-    const double whole = std::round(value);
-    if (std::fabs(value - whole) <= 1e-9 * (std::fabs(whole) > 1.0 ? std::fabs(whole) : 1.0)) value = whole;
-    std::snprintf(out, static_cast<size_t>(outSize), "%d", TruncToInt(value));
+    std::snprintf(out, static_cast<size_t>(outSize), "%d", TruncToInt(NearWhole(value)));
   }
 }
 
@@ -140,7 +158,7 @@ bool IFxSetting::AddValueText(int value, const char* text) {
 }
 
 const char* IFxSetting::UnitText() const {
-  const IValueText* e = ValueTextEntry(TruncToInt(mPlainValue));
+  const IValueText* e = ValueTextEntry(TruncToInt(Value()));
   if (e && e->text[0] != '\0') return "";
   return mUnitLabel;
 }

@@ -2,6 +2,7 @@
 // precision, texts, and the mapping between the value and the normalised range 0..1.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "fx/containers.h"
@@ -30,16 +31,18 @@ class IFxSetting {
   void SetExponent(double exponent);
   // Sets the value from a normalised value (limited to 0..1; NaN leaves the value unchanged).
   void AssignNormalized(double n);
-  double NormalizedValue() const { return Normalize(mPlainValue); }
+  double NormalizedValue() const { return Normalize(Value()); }
   // Normalised value of a value in display units (limited to the range; the exponent's curve).
   double Normalize(double plain) const;
   // Value in display units of a normalised value (limited to 0..1, NaN taken as 0), not rounded to
   // the step: the inverse of Normalize.
   double PlainOf(double normalized) const;
-  // Reads a value text in display units, with the sign flipped back for a parameter shown with
-  // its sign flipped; false when the text holds no number (the value is left alone).
+  // Reads a value text in display units: exactly one decimal number (locale-free), optionally
+  // followed by the unit label, with the sign flipped back for a parameter shown with its sign
+  // flipped; false for anything else (the value is left alone).
   bool ParseValueText(const char* text, double* value) const;
-  // Writes the display text of a value into out (at most outSize - 1 characters and a NUL).
+  // Writes the display text of a value into out (at most outSize - 1 characters and a NUL). A
+  // normalised value is first held to 0..1; a NaN normalised value gives the empty text.
   void FormatValue(double value, bool isNormalized, char* out, int outSize, bool useValueTexts) const;
   // Appends an entry to the value-text table; false when it cannot grow.
   bool AddValueText(int value, const char* text);
@@ -47,12 +50,19 @@ class IFxSetting {
   const char* NameText() const { return mTitle; }
   const char* UnitText() const;
   const char* GroupText() const { return mGroup; }
+  // The unit label itself, whatever the current value (UnitText gives "" where a value text speaks).
+  const char* UnitLabel() const { return mUnitLabel; }
   int CountValueTexts() const { return mValueTexts.Size() / static_cast<int>(sizeof(IValueText)); }
   const char* ValueTextFor(int value) const;
+  // Entry i of the value-text table in the order added; null outside it.
+  const IValueText* ValueTextAt(int i) const {
+    return i >= 0 && i < CountValueTexts() ? static_cast<const IValueText*>(mValueTexts.Data()) + i
+                                           : nullptr;
+  }
 
   ParamKind Kind() const { return mKind; }
-  double Value() const { return mPlainValue; }
-  void SetValue(double v) { mPlainValue = v; }
+  double Value() const { return mPlainValue.load(std::memory_order_relaxed); }
+  void SetValue(double v) { mPlainValue.store(v, std::memory_order_relaxed); }
   double Lowest() const { return mLowest; }
   double Highest() const { return mHighest; }
   double Increment() const { return mIncrement; }
@@ -68,7 +78,11 @@ class IFxSetting {
   const IValueText* ValueTextEntry(int value) const;
 
   ParamKind mKind = kParamUnset;
-  double mPlainValue = 0.0;
+  // Written without the plug-in lock by the VST3 controller's value setter (user-interface thread)
+  // while the audio thread reads and writes it under the lock: an atomic, so that neither side
+  // ever sees a torn or stale-forever value. Relaxed order is enough: nothing else is published
+  // through it.
+  std::atomic<double> mPlainValue{0.0};
   double mLowest = 0.0;
   double mHighest = 1.0;
   double mIncrement = 1.0;

@@ -135,6 +135,14 @@ void IGraphics::MarkAllControlsChanged() {
   }
 }
 
+void IGraphics::FlagAllControlsChanged() {
+  const int count = mControlList.Count();
+  for (int i = 0; i < count; ++i) {
+    IControl* c = mControlList.At(i);
+    if (c) c->mChanged.store(true, std::memory_order_relaxed);
+  }
+}
+
 void IGraphics::DeleteAllControls() {
   mControlList.DeleteAll();
   mMouseCapture = -1;
@@ -387,9 +395,17 @@ void IGraphics::ReleaseCapture() {
   mMouseY = -1;
 }
 
+void IGraphics::EndOpenGesture() {
+  const int param = mGestureParam;
+  mGestureParam = -1;
+  if (mPlug && param >= 0) mPlug->EndInformHostOfParamChange(param);
+}
+
 void IGraphics::OnMouseDown(int x, int y, const IMouseState* state) {
   state = StateOrDefault(state);
   ReleaseCapture();
+  // A press while a gesture is still open (its release never came): close it first.
+  EndOpenGesture();
   const int i = ControlAt(x, y);
   if (i < 0) return;
   IControl* c = mControlList.At(i);
@@ -403,7 +419,10 @@ void IGraphics::OnMouseDown(int x, int y, const IMouseState* state) {
     mPlug->ShowHostParamMenu(param, x, y);
     return;
   }
-  if (mPlug && param >= 0) mPlug->BeginInformHostOfParamChange(param);
+  if (mPlug && param >= 0) {
+    mPlug->BeginInformHostOfParamChange(param);
+    mGestureParam = param;
+  }
   c->MousePressed(x, y, state);
 }
 
@@ -417,11 +436,10 @@ void IGraphics::OnMouseUp(int x, int y, const IMouseState* state) {
     if (i >= 0) c = mControlList.At(i);
   }
   ReleaseCapture();
-  if (!c) return;
-  // Read before the release: the control's handler may rebuild the editor and delete it.
-  const int param = c->mBoundParam;
-  c->MouseReleased(x, y, state);
-  if (mPlug && param >= 0) mPlug->EndInformHostOfParamChange(param);
+  if (c) c->MouseReleased(x, y, state);
+  // Only the gesture the press began ends (none after a double click or the host's menu); it is
+  // kept here, not read from the control, which the release handler may have deleted.
+  EndOpenGesture();
 }
 
 void IGraphics::OnMouseDrag(int x, int y, const IMouseState* state) {
@@ -442,13 +460,24 @@ void IGraphics::OnMouseDoubleClick(int x, int y, const IMouseState* state) {
   const int i = ControlAt(x, y);
   if (i < 0) return;
   IControl* c = mControlList.At(i);
+  const int param = (mPlug && c->mBoundParam >= 0) ? c->mBoundParam : -1;
   if (c->mDoubleClickAsPress) {
+    // A second press: it opens a gesture like the first one, which its release ends.
     mMouseCapture = i;
     mMouseX = x;
     mMouseY = y;
+    EndOpenGesture();
+    if (param >= 0) {
+      mPlug->BeginInformHostOfParamChange(param);
+      mGestureParam = param;
+    }
     c->MousePressed(x, y, state);
   } else {
+    // A reset to the default is one complete change for the host: begin, the edit, end.
+    EndOpenGesture();
+    if (param >= 0) mPlug->BeginInformHostOfParamChange(param);
     c->MouseDoubleClicked(x, y, state);
+    if (param >= 0) mPlug->EndInformHostOfParamChange(param);
   }
 }
 

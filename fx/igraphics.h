@@ -37,7 +37,8 @@ class IGraphics {
   virtual IChoiceMenu* RunPopupMenu(IChoiceMenu*, const IBox*) { return nullptr; }
   virtual void OpenTextField(IControl*, const IFontSpec*, const IBox*, const char*, IFxSetting*) {}
   virtual int SpareQuery() { return 0; }  // nothing calls it
-  virtual bool OpenEditorWindow(void*) { return false; }
+  // Opens the editor window on the host's parent window; the window, or null when none was made.
+  virtual void* OpenEditorWindow(void*) { return nullptr; }
   virtual void SpareHookA() {}  // nothing calls it
   virtual void SpareHookB() {}  // nothing calls it
   virtual void CloseEditorWindow() {}
@@ -45,8 +46,9 @@ class IGraphics {
   virtual void HidePointer() {}
   virtual void RestorePointer() {}
   virtual void SpareHookC() {}  // nothing calls it
-  // Decodes a skin resource of the module (or a file); null when it cannot.
-  virtual PIX_IBitmap* DecodeSkinResource(int, const char*) { return nullptr; }
+  // Decodes a skin resource of the module; null when it cannot. The portable builds, which have no
+  // module resources, read the same PNG file from the skin folder the build names instead.
+  virtual PIX_IBitmap* DecodeSkinResource(int resourceId, const char* fileName);
 
   // ---- reached from the plug-in base, which owns the graphics object
   // Shows a parameter's value (normalised or in display units) on every control bound to it.
@@ -61,6 +63,9 @@ class IGraphics {
   ISkinImage LoadSkinImage(int resourceId, const char* fileName, int frameCount = 1,
                            bool framesSideBySide = false);
   void MarkAllControlsChanged();
+  // The audio thread's form: sets every control's changed flag and nothing else, so that the next
+  // timer tick repaints everything; it touches no value the user-interface thread writes.
+  void FlagAllControlsChanged();
   void OfferValueEditor(IControl* control, IFxSetting* param, const IBox* area);
   void DeleteAllControls();
   int ControlCount() const { return mControlList.Count(); }
@@ -100,6 +105,8 @@ class IGraphics {
 
   // No control holds the press any more; the last pointer position is forgotten.
   void ReleaseCapture();
+  // Ends the host gesture a press or a double click began, if one is open.
+  void EndOpenGesture();
 
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -126,7 +133,13 @@ class IGraphics {
   bool mTooltipsEnabled = false;
   bool mShowBounds = false;
   IControl* mKeyCatcher = nullptr;  // owned
+  // The parameter whose host gesture (begin of change) a press opened and its release has not yet
+  // ended; -1 for none. A release ends only this one, so the host never sees an end without a begin.
+  int mGestureParam = -1;
 };
 
 // The platform's back-buffer bitmap: a DIB section in the Windows builds, heap memory elsewhere.
 PIX_IBitmap* CreateBackBufferBitmap(int width, int height);
+// The plug-in's editor graphics object: the Windows window implementation (with the module's
+// instance handle) in the Windows builds, the window-less object elsewhere.
+IGraphics* CreateEditorGraphics(IFxBase* plug, int width, int height, int fps);

@@ -1,9 +1,9 @@
 #include "fx/numbertext.h"
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 void NormaliseDecimalPoint(char* text) {
@@ -30,26 +30,69 @@ void FormatFixed(char* out, size_t outSize, int decimals, double value) {
   NormaliseDecimalPoint(out);
 }
 
-bool ParseDecimal(const char* text, double* value) {
+namespace {
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+const char* SkipBlanks(const char* p) {
+  while (IsBlank(*p)) ++p;
+  return p;
+}
+const char* SkipDigits(const char* p) {
+  while (IsDigit(*p)) ++p;
+  return p;
+}
+}  // namespace
+
+bool ParseNumberText(const char* text, const char* unit, double* value) {
   if (!text || !value) return false;
-  // strtod reads the locale's separator: hand it the text with '.' turned into that separator.
-  const struct lconv* conv = std::localeconv();
-  const char* dp = conv && conv->decimal_point && conv->decimal_point[0] ? conv->decimal_point : ".";
-  const size_t dpLen = std::strlen(dp);
-  char buf[256];
-  size_t n = 0;
-  for (const char* p = text; *p && n + dpLen < sizeof buf; ++p) {
-    if (*p == '.') {
-      std::memcpy(buf + n, dp, dpLen);
-      n += dpLen;
-    } else {
-      buf[n++] = *p;
-    }
+  const char* p = SkipBlanks(text);
+  const char* number = p;
+  if (*p == '+' || *p == '-') ++p;
+  const char* digits = p;
+  p = SkipDigits(p);
+  if (p == digits) return false;  // a number starts with a digit after the sign
+  if (*p == '.') {
+    const char* fraction = ++p;
+    p = SkipDigits(p);
+    if (p == fraction) return false;
   }
-  buf[n] = '\0';
-  char* end = nullptr;
-  const double v = std::strtod(buf, &end);
-  if (end == buf || !std::isfinite(v)) return false;
+  if (*p == 'e' || *p == 'E') {
+    ++p;
+    if (*p == '+' || *p == '-') ++p;
+    const char* exponent = p;
+    p = SkipDigits(p);
+    if (p == exponent) return false;
+  }
+  const char* numberEnd = p;
+  p = SkipBlanks(p);
+  if (unit && unit[0]) {
+    const size_t n = std::strlen(unit);
+    if (std::strncmp(p, unit, n) == 0) p = SkipBlanks(p + n);
+  }
+  if (*p != '\0') return false;
+
+  // from_chars takes no '+' and no locale; the span is known to be a plain decimal number.
+  if (*number == '+') ++number;
+  double v = 0.0;
+  const std::from_chars_result r = std::from_chars(number, numberEnd, v, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr != numberEnd || !std::isfinite(v)) return false;
   *value = v;
   return true;
+}
+
+bool NarrowAsciiText(const char16_t* text, char* out, size_t outSize) {
+  if (!out || outSize == 0) return false;
+  out[0] = '\0';
+  if (!text) return false;
+  for (size_t i = 0; i < outSize; ++i) {
+    const char16_t c = text[i];
+    if (c == 0) {
+      out[i] = '\0';
+      return true;
+    }
+    if (c > 0x7F) break;
+    out[i] = static_cast<char>(c);
+  }
+  out[0] = '\0';
+  return false;
 }

@@ -1,8 +1,12 @@
 #include "plugin/quibelombrelux.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
+
+#include "fx/igraphics.h"
+#include "plugin/meters.h"
 
 const IFxIdentity& PluginIdentity() {
   static const IFxIdentity identity = {
@@ -27,8 +31,94 @@ IFxBase* NewPluginObject(const IFxCreateArgs& args) {
 
 QuibelOmbrelux::QuibelOmbrelux(const IFxCreateArgs& args) : IFxBinding(args, PluginIdentity()) {
   if (!ConstructedWhole()) return;
+  // The curve engine runs one frame at a time; its arrays are made here, outside the audio road.
+  mCurveEngine.Prepare(1);
   DefineParameters();
+  // The editor: the window-system graphics object (its timer at the default rate), its layout, and
+  // the base takes it over.
+  IGraphics* graphics = CreateEditorGraphics(this, kEditorWidth, kEditorHeight, 0);
+  LayoutEditor(graphics);
+  ConnectGraphics(graphics);
   StoreCurrentAsPresets("-", 1);
+}
+
+void QuibelOmbrelux::VersionText(int vendorVersion, char* text, int size) {
+  if (!text || size < 1) return;
+  std::snprintf(text, static_cast<size_t>(size), "v%d.%d.%d", (vendorVersion >> 16) & 0xFFFF,
+                (vendorVersion >> 8) & 0xFF, vendorVersion & 0xFF);
+}
+
+void QuibelOmbrelux::ConnectGraphics(IGraphics* graphics) {
+  if (graphics && graphics != mLayoutGraphics) {
+    SyncLockScope lock(&mLock);
+    mTransferView = nullptr;
+    mDotView = nullptr;
+    mReductionMeterIndex = -1;
+    mLayoutGraphics = nullptr;
+  }
+  IFxBinding::ConnectGraphics(graphics);
+}
+
+void QuibelOmbrelux::LayoutEditor(IGraphics* graphics) {
+  if (!graphics) return;
+  mLayoutGraphics = graphics;
+  graphics->SetBackdrop(100, "resources/img/bkg.png");
+  const ISkinImage thresh = graphics->LoadSkinImage(101, "resources/img/thresh-knob.png", 61, false);
+  const ISkinImage ratio = graphics->LoadSkinImage(102, "resources/img/ratio-knob.png", 40, false);
+  const ISkinImage attack = graphics->LoadSkinImage(103, "resources/img/att-knob.png", 100, false);
+  const ISkinImage release = graphics->LoadSkinImage(104, "resources/img/rel-knob.png", 100, false);
+  const ISkinImage saturation = graphics->LoadSkinImage(105, "resources/img/sat-knob.png", 51, false);
+
+  IFontSpec knobStyle;
+  std::snprintf(knobStyle.face, sizeof knobStyle.face, "%s", "Arial");
+  knobStyle.size = 14;
+  knobStyle.colour = IArgb(255, 64, 64, 64);
+  knobStyle.fieldBack = IArgb(255, 255, 255, 255);
+  knobStyle.fieldText = IArgb(255, 0, 0, 0);
+  knobStyle.weightStyle = 0;
+  knobStyle.align = 1;
+  knobStyle.orientation = 0;
+  knobStyle.quality = 0;
+
+  struct KnobPlace {
+    int x, y, param;
+    const ISkinImage* skin;
+  };
+  const KnobPlace knobs[] = {
+      {445, 6, kTopThreshold, &thresh}, {543, 48, kTopRatio, &ratio},
+      {445, 127, kAvgThreshold, &thresh}, {543, 169, kAvgRatio, &ratio},
+      {445, 248, kBtmThreshold, &thresh}, {543, 290, kBtmRatio, &ratio},
+      {454, 384, kAttack, &attack}, {544, 384, kRelease, &release},
+      {337, 384, kSaturation, &saturation},
+  };
+  for (const KnobPlace& k : knobs) {
+    // The value text is drawn across the knob (no unit label), 6 pixels below its middle.
+    graphics->AddControl(new IKnobMultiControlText(this, k.x, k.y, k.param, *k.skin, knobStyle,
+                                                   false, TextOver, 6));
+  }
+
+  const IBox meterArea(59, 43, 99, 341);
+  const IBox transferArea(113, 42, 413, 342);
+  // The meters get their drawing area only: an empty hit area never takes the mouse.
+  IGainReduction* reduction = new IGainReduction(this);
+  reduction->mRect = meterArea;
+  mReductionMeterIndex = graphics->AddControl(reduction);
+
+  IGainTransfer* transfer = new IGainTransfer(this, transferArea);
+  transfer->mSource = &mCurveSource;
+  mTransferView = graphics->AddControl(transfer) >= 0 ? transfer : nullptr;
+
+  // Made before the label, added after it: drawn last, over the label and the curve.
+  IGainDot* dot = new IGainDot(this);
+  dot->mRect = transferArea;
+
+  IFontSpec labelStyle = knobStyle;
+  labelStyle.colour = IArgb(150, 255, 202, 63);
+  char version[32];
+  VersionText(VendorVersion(), version, sizeof version);
+  graphics->AddControl(new ITextControl(this, IBox(216, 447, 254, 459), labelStyle, version));
+
+  mDotView = graphics->AddControl(dot) >= 0 ? dot : nullptr;
 }
 
 QuibelOmbrelux::~QuibelOmbrelux() = default;
@@ -86,9 +176,23 @@ void QuibelOmbrelux::UpdateTimeConstant(int paramIdx) {
 
 void QuibelOmbrelux::ParamChanged(int paramIdx, ParamChangeSource) {
   SyncLockScope lock(&mLock);
-  const IFxSetting* p = GetParam(paramIdx);
-  if (!p) return;
-  const double v = p->Value();
+  if (const IFxSetting* p = GetParam(paramIdx)) AssignParameter(paramIdx, *p);
+  // The curve costs 300 one-frame engine runs: a host may bring many changes per block on the
+  // audio thread, so it is only marked here and computed once, before the next paint of the view.
+  mCurveStale.store(true, std::memory_order_release);
+  if (mTransferView) mTransferView->mChanged.store(true, std::memory_order_relaxed);
+}
+
+void QuibelOmbrelux::RefreshCurve() {
+  if (!mCurveStale.load(std::memory_order_acquire)) return;
+  SyncLockScope lock(&mLock);
+  if (!mCurveStale.load(std::memory_order_relaxed)) return;
+  mCurveStale.store(false, std::memory_order_relaxed);
+  RecomputeCurve();
+}
+
+void QuibelOmbrelux::AssignParameter(int paramIdx, const IFxSetting& param) {
+  const double v = param.Value();
   for (Ombrelux* e : {&mEngine, &mCurveEngine}) {
     switch (paramIdx) {
       case kTopThreshold: e->SetTopThresholdDb(v); break;
@@ -97,7 +201,7 @@ void QuibelOmbrelux::ParamChanged(int paramIdx, ParamChangeSource) {
       case kAvgRatio: e->SetMidRatio(v); break;
       case kBtmThreshold: e->SetBtmThresholdDb(v); break;
       case kBtmRatio: e->SetBtmRatio(v); break;
-      case kSaturation: e->SetDrive(10.0 * p->NormalizedValue()); break;
+      case kSaturation: e->SetDrive(10.0 * param.NormalizedValue()); break;
       default: break;
     }
   }
@@ -121,5 +225,45 @@ void QuibelOmbrelux::ProcessSamples(double** inputs, double** outputs, int frame
   InterleaveStereo(frames, buffer, inputs[0], inputs[1]);
   mEngine.ProcessInterleaved(buffer, frames);
   DeinterleaveStereo(frames, outputs[0], outputs[1], buffer);
-  // The meters are fed once an editor graphics object is attached.
+  // The meters are fed once an editor graphics object is attached (window open or not).
+  FeedMeters(mEngine.mTracker.mBlockPeak, mEngine.mGainChangeDb);
+}
+
+void QuibelOmbrelux::FeedMeters(double blockPeak, double changeDb) {
+  IGraphics* graphics = AttachedGraphics();
+  if (!graphics) return;
+  // Minus infinity for a silent block; the controls decide what that draws.
+  const double inputDb = std::log(std::fabs(blockPeak)) * Dsp::kDbPerNeper;
+  if (mDotView) mDotView->SetLevels(inputDb, changeDb);
+  // -12..+12 dB onto 0..1; a change that is not a number stays one (the bar then draws nothing).
+  double bar = (changeDb + 12.0) / 24.0;
+  if (bar < 0.0) {
+    bar = 0.0;
+  } else if (bar > 1.0) {
+    bar = 1.0;
+  }
+  if (mReductionMeterIndex >= 0 && mReductionMeterIndex < graphics->ControlCount()) {
+    graphics->Control(mReductionMeterIndex)->AcceptParamValue(bar);
+  }
+  graphics->FlagAllControlsChanged();
+}
+
+void QuibelOmbrelux::RecomputeCurve() {
+  IGainTransfer* view = mTransferView;
+  if (!view) return;
+  const int width = view->mRect.mRight - view->mRect.mLeft;
+  if (width < 1) return;
+  // The levels run from -48 dB in steps of 48 / width, taken in single precision.
+  const float step = static_cast<float>(48.0 / width);
+  double frame[2];
+  for (int i = 0; i < width; ++i) {
+    const float offset = static_cast<float>(i) * step;
+    const double level = static_cast<double>(offset) - 48.0;
+    frame[0] = frame[1] = std::exp(level * Dsp::kNeperPerDb);
+    mCurveEngine.mExternalEnvelope = frame;
+    mCurveEngine.mCurveMode = true;
+    mCurveEngine.ProcessInterleaved(frame, 1);
+    view->WritePoint(level, mCurveEngine.mGainChangeDb);
+  }
+  mCurveEngine.mExternalEnvelope = nullptr;  // the frame goes out of scope
 }

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Sets the machine up (tools/setup.sh), builds the Windows modules, gathers both architectures into
-# one VST3 bundle under build/out/, and runs the plug-in: the project's VST3 test host loads the
-# x86-64 module from that bundle under Wine and processes a built-in test signal.
+# one VST3 bundle under build/out/ beside the x86 VST2 module QuibelOmbrelux.dll, and runs the
+# plug-in: the project's VST3 test host loads the x86-64 module from that bundle under Wine and
+# processes a built-in test signal, then opens the plug-in's editor (on an Xvfb display started for
+# it) while the signal keeps playing and writes a screenshot of it to build/out/editor.png; then the
+# VST2 test host processes the same signal with the x86 VST2 module.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -17,8 +20,23 @@ rm -rf build/out
 mkdir -p "$out/Contents/x86_64-win" "$out/Contents/x86-win"
 cp build/win64/QuibelOmbrelux.vst3/Contents/x86_64-win/QuibelOmbrelux.vst3 "$out/Contents/x86_64-win/"
 cp build/win32/QuibelOmbrelux.vst3/Contents/x86-win/QuibelOmbrelux.vst3 "$out/Contents/x86-win/"
-echo "== modules: $out"
-find "$out" -type f | sort
+cp build/win32/vst2/QuibelOmbrelux.dll build/out/
+echo "== modules: $out and build/out/QuibelOmbrelux.dll"
+find build/out -type f | sort
 
 echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
-tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" "$@"
+. tools/xvfb.sh
+# Wine's own background programs hold the display: they end before it does.
+prefix=${QUIBEL_WINEPREFIX:-${QUIBEL_CACHE:-$repo/.cache}/wine64}
+trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
+start_xvfb
+shot=$repo/build/out/editor.png
+tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" --screenshot "$shot" "$@"
+echo "== editor screenshot: $shot"
+
+echo "== QuibelOmbrelux VST2 (x86) in the VST2 test host, under Wine"
+if [ -x "$repo/../shared/tools/x86wine/x86ns" ]; then
+  tools/wine32-run.sh build/win32/tools/vst2host/qhost2.exe --module "$repo/build/out/QuibelOmbrelux.dll"
+else
+  echo "(x86 emulation tools missing beside the project: the x86 module is built but not run)"
+fi

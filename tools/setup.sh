@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One-time machine setup for building and testing QuibelOmbrelux on Debian 12 (run as root).
 # Idempotent: each step checks whether its result is already there and is skipped if so.
-#   - Debian packages: the mingw-w64 cross compilers, Wine, Xvfb, libpng, zlib for mingw, GoogleTest, CMake, Ninja
+#   - Debian packages: the mingw-w64 cross compilers, Wine, Xvfb, libpng, zlib for mingw, GoogleTest, CMake, Ninja,
+#     Python 3 (the skin generator, tools/skingen.py)
 #   - libpng built as a static library for both mingw targets (from Debian's source package)
 #   - one Wine prefix per Windows build folder, created once
 set -euo pipefail
@@ -14,7 +15,8 @@ log() { printf '[setup] %s\n' "$*"; }
 
 # ---------------------------------------------------------------- Debian packages
 packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb libpng-dev
-          libz-mingw-w64-dev libgtest-dev cmake ninja-build g++ make xz-utils ca-certificates)
+          libz-mingw-w64-dev libgtest-dev cmake ninja-build g++ make xz-utils ca-certificates
+          python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,35 +1,12 @@
 #include "vst3/support.h"
 
-#include <charconv>
+#include "fx/numbertext.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace Steinberg {
-
-namespace {
-// Number texts with '.' as the separator whatever the process's locale (the standard conversions
-// never read it).
-void FormatFixedText(char8* out, size_t size, int32 precision, double value) {
-  if (precision < 0) precision = 0;
-  if (precision > 16) precision = 16;
-  const std::to_chars_result r = std::to_chars(out, out + size - 1, value, std::chars_format::fixed, precision);
-  *(r.ec == std::errc() ? r.ptr : out) = 0;
-}
-
-// A decimal number at the start of the text (after spaces and an optional '+'); false when none
-// or when it is not finite.
-bool ReadDecimal(const char8* text, double* out) {
-  while (*text == ' ' || *text == '\t') ++text;
-  if (*text == '+') ++text;
-  const char8* end = text + std::strlen(text);
-  double v = 0.0;
-  const std::from_chars_result r = std::from_chars(text, end, v, std::chars_format::general);
-  if (r.ec != std::errc() || r.ptr == text || !std::isfinite(v)) return false;
-  *out = v;
-  return true;
-}
-}  // namespace
 
 // ---------------------------------------------------------------- strings
 
@@ -151,22 +128,23 @@ void Parameter::toString(ParamValue normalized, String128 text) const {
   if (mInfo.stepCount == 1) {
     std::snprintf(buf, sizeof buf, "%s", normalized > 0.5 ? "On" : "Off");
   } else {
-    FormatFixedText(buf, sizeof buf, mPrecision, normalized);
+    FormatFixed(buf, sizeof buf, mPrecision, normalized);
   }
   str8ToStr16(text, buf, 128);
 }
 
-// Parses a decimal number from UTF-16 text; false when the text holds none.
-static bool ParseNumber(const TChar* text, double* out) {
-  if (!text) return false;
+// Reads UTF-16 text that is exactly one decimal number, optionally followed by the given UTF-16
+// unit text; false for anything else.
+static bool ParseNumber(const TChar* text, const TChar* units, double* out) {
   char8 buf[128];
-  str16ToStr8(buf, text, sizeof buf);
-  return ReadDecimal(buf, out);
+  char8 unit[128];
+  if (!NarrowAsciiText(units, unit, sizeof unit)) unit[0] = 0;
+  return NarrowAsciiText(text, buf, sizeof buf) && ParseNumberText(buf, unit, out);
 }
 
 bool Parameter::fromString(const TChar* text, ParamValue& normalized) const {
   double v;
-  if (!ParseNumber(text, &v)) return false;
+  if (!ParseNumber(text, mInfo.units, &v)) return false;
   normalized = Clamp01(v);
   return true;
 }
@@ -200,14 +178,14 @@ void RangeParameter::toString(ParamValue normalized, String128 text) const {
   if (mInfo.stepCount > 1) {
     std::snprintf(buf, sizeof buf, "%d", static_cast<int>(toPlain(normalized)));
   } else {
-    FormatFixedText(buf, sizeof buf, mPrecision, toPlain(normalized));
+    FormatFixed(buf, sizeof buf, mPrecision, toPlain(normalized));
   }
   str8ToStr16(text, buf, 128);
 }
 
 bool RangeParameter::fromString(const TChar* text, ParamValue& normalized) const {
   double v;
-  if (!ParseNumber(text, &v)) return false;
+  if (!ParseNumber(text, mInfo.units, &v)) return false;
   if (mInfo.stepCount > 1) v = std::trunc(v);
   if (v < mMin) v = mMin;
   if (v > mMax) v = mMax;
@@ -305,13 +283,16 @@ ComponentBase::~ComponentBase() {
 }
 
 tresult PLUGIN_API ComponentBase::initialize(FUnknown* context) {
-  if (hostContext) return kResultFalse;
+  // A null context is a valid first initialize too: the state, not the context, says it happened.
+  if (initialized) return kResultFalse;
+  initialized = true;
   hostContext = context;
   if (hostContext) hostContext->addRef();
   return kResultOk;
 }
 
 tresult PLUGIN_API ComponentBase::terminate() {
+  initialized = false;
   if (hostContext) {
     hostContext->release();
     hostContext = nullptr;

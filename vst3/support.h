@@ -251,10 +251,13 @@ class ComponentBase : public FObject, public IConnectionPoint {
   FClassID isA() const override { return "ComponentBase"; }
   bool isTypeOf(FClassID name, bool askBaseClass = true) const override;
   FUnknown* getHostContext() const { return hostContext; }
+  // True from a successful initialize to the next terminate, whatever context initialize was given.
+  bool isInitialized() const { return initialized; }
 
  protected:
   FUnknown* hostContext = nullptr;         // referenced
   IConnectionPoint* peerConnection = nullptr;  // referenced
+  bool initialized = false;
 };
 
 class EditController : public ComponentBase, public IEditController, public IEditController2 {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fx/formats/ifxvst3view.h"
+#include "fx/numbertext.h"
 #include "fx/igraphics.h"
 
 using namespace Steinberg;
@@ -25,11 +26,9 @@ class SettingParameter : public RangeParameter {
   }
   ParamValue toPlain(ParamValue n) const override { return mSetting->PlainOf(n); }
   bool fromString(const TChar* text, ParamValue& normalized) const override {
-    if (!text) return false;
     char buf[128];
-    str16ToStr8(buf, text, sizeof buf);
     double v;
-    if (!mSetting->ParseValueText(buf, &v)) return false;
+    if (!NarrowAsciiText(text, buf, sizeof buf) || !mSetting->ParseValueText(buf, &v)) return false;
     normalized = mSetting->Normalize(v);
     return true;
   }
@@ -92,6 +91,8 @@ bool IFxVST3::isTypeOf(FClassID name, bool askBaseClass) const {
 // ---------------------------------------------------------------- initialize / terminate
 
 tresult PLUGIN_API IFxVST3::initialize(FUnknown* context) {
+  // A second initialize without terminate changes nothing: no host name, buses, parameters or preset.
+  if (isInitialized()) return kResultFalse;
   const tresult result = SingleComponentEffect::initialize(context);
   IHostApplication* host = QueryTo<IHostApplication>(context);
   if (host) {
@@ -265,6 +266,9 @@ tresult PLUGIN_API IFxVST3::setupProcessing(ProcessSetup& setup) {
   if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64) {
     return kResultFalse;
   }
+  // Under the lock, so that a host calling this while a block is processed (which it must not do)
+  // cannot resize the scratch buffers that block is using.
+  SyncLockScope lock(&mLock);
   // The bypass stays as it is: a state restored before set-up keeps its bypass flag.
   if (ValidSampleRate(setup.sampleRate)) SetSampleRate(setup.sampleRate);
   ChangeBlockSize(setup.maxSamplesPerBlock > 0 ? setup.maxSamplesPerBlock : 0);
@@ -382,13 +386,24 @@ tresult PLUGIN_API IFxVST3::process(ProcessData& data) {
 
 // ---------------------------------------------------------------- state
 
-bool IFxVST3::ReadWholeStream(IBStream* stream, StateBlob& blob) {
+int IFxVST3::StateStreamBytes() {
+  // Measured by writing the current state: the plug-in decides what its state holds.
+  StateBlob probe;
+  const int state = WriteStateBlob(probe) ? probe.Size() : 8 * ParamCount();
+  return state + 4;
+}
+
+bool IFxVST3::ReadStateStream(IBStream* stream, StateBlob& blob, int limit) {
+  // Nothing past the state is read: a longer stream (a host's, or a hostile one of any length)
+  // costs no more than the state itself.
   char chunk[128];
-  for (;;) {
+  while (blob.Size() < limit) {
+    const int32 want = limit - blob.Size() < static_cast<int>(sizeof chunk) ? limit - blob.Size()
+                                                                           : static_cast<int32>(sizeof chunk);
     int32 got = 0;
-    const tresult r = stream->read(chunk, sizeof chunk, &got);
+    const tresult r = stream->read(chunk, want, &got);
     if (got < 0) got = 0;
-    if (got > static_cast<int32>(sizeof chunk)) got = sizeof chunk;
+    if (got > want) got = want;
     if (r != kResultOk && IdentifyHost() != kHostWaveLab) break;  // the bytes of a failed read are dropped
     if (got == 0) break;
     if (!blob.AppendBytes(chunk, got)) return false;
@@ -419,7 +434,7 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
   if (!stream) return kResultFalse;
   SyncLockScope lock(&mLock);
   StateBlob blob;
-  if (!ReadWholeStream(stream, blob)) return kResultFalse;  // no room for the state: nothing changes
+  if (!ReadStateStream(stream, blob, StateStreamBytes())) return kResultFalse;  // no room: nothing changes
   const int end = ReadStateBlob(blob, 0);
   // The bypass flag follows the parameters in the bytes already read.
   int32_t bypass = 0;
@@ -434,7 +449,7 @@ tresult PLUGIN_API IFxVST3::setState(IBStream* stream) {
 tresult PLUGIN_API IFxVST3::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                                   String128 string) {
   IFxSetting* s = SettingFor(id);
-  if (!s || !string) return kResultFalse;
+  if (!s || !string || std::isnan(valueNormalized)) return kResultFalse;
   char buf[128];
   s->FormatValue(valueNormalized, true, buf, sizeof buf, true);
   Widen(string, buf);
@@ -457,6 +472,17 @@ tresult PLUGIN_API IFxVST3::setParamNormalized(ParamID id, ParamValue value) {
   if (!s) return kResultFalse;
   s->AssignNormalized(value);
   return kResultOk;
+}
+
+IPlugView* PLUGIN_API IFxVST3::createView(FIDString name) {
+  if (!name || std::strcmp(name, "editor") != 0) return nullptr;
+  IFxVST3View* view = new (std::nothrow) IFxVST3View(this);
+  if (!view) return nullptr;
+  if (!mOpenViews.add(view)) {
+    view->release();
+    return nullptr;
+  }
+  return view->PlugView();
 }
 
 // ---------------------------------------------------------------- units and programs

@@ -45,7 +45,7 @@ class IFxVST3 : public IFxBase,
                                         int32 numOuts) override;
   tresult PLUGIN_API canProcessSampleSize(int32 size) override;
   Steinberg::uint32 PLUGIN_API getLatencySamples() override;
-  // Stores rate and block size, sizes the pins' scratch buffers and resets the audio.
+  // Stores rate and block size, sizes the pins' scratch buffers and resets the audio (under mLock).
   tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
   tresult PLUGIN_API setProcessing(Steinberg::TBool) override { return Steinberg::kNotImplemented; }
   tresult PLUGIN_API setActive(Steinberg::TBool state) override;
@@ -65,6 +65,8 @@ class IFxVST3 : public IFxBase,
   ParamValue PLUGIN_API plainParamToNormalized(ParamID id, ParamValue plainValue) override;
   ParamValue PLUGIN_API getParamNormalized(ParamID id) override;
   tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) override;
+  // A new editor view for the name "editor" (exactly), null for any other name; user-interface thread.
+  Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
   tresult PLUGIN_API openHelp(Steinberg::TBool) override { return Steinberg::kResultFalse; }
   tresult PLUGIN_API openAboutBox(Steinberg::TBool) override { return Steinberg::kResultFalse; }
 
@@ -123,6 +125,7 @@ class IFxVST3 : public IFxBase,
   int SideChainChannels() const { return mSideChainChannels; }
 
  protected:
+  friend class IFxVST3View;  // a view leaves the list of open views when it goes
   Steinberg::TArray<IFxVST3View*>& OpenViews() { return mOpenViews; }
 
  private:
@@ -134,7 +137,11 @@ class IFxVST3 : public IFxBase,
   Steinberg::Vst::UnitID UnitForGroup(const char* group);
   void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
   void ApplyEvents(Steinberg::Vst::IEventList* events);
-  bool ReadWholeStream(Steinberg::IBStream* stream, StateBlob& blob);
+  // The number of bytes a state stream of this plug-in holds: its state and the bypass flag.
+  int StateStreamBytes();
+  // Reads at most limit bytes of the stream into blob, in reads of up to 128 bytes; false when the
+  // blob cannot hold them.
+  bool ReadStateStream(Steinberg::IBStream* stream, StateBlob& blob, int limit);
 
   int32 mSideChainChannels;
   bool mSideChainLinked = false;

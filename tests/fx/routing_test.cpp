@@ -222,6 +222,18 @@ TEST(DoublesToFloats, ConvertsOnlyTheGivenFrames) {
   EXPECT_EQ(out[2], 7.0f);
 }
 
+// A plug-in's finite output beyond the float range reaches a 32-bit host as the largest float.
+TEST(DoublesToFloats, FiniteLevelsBeyondTheFloatRangeStayFinite) {
+  const double in[5] = {1e39, -1e300, 3.4028234663852886e38, -1.5, 1e-50};
+  float out[5];
+  IFxBase::DoublesToFloats(out, in, 5);
+  EXPECT_EQ(out[0], 3.4028234663852886e38f);
+  EXPECT_EQ(out[1], -3.4028234663852886e38f);
+  EXPECT_EQ(out[2], 3.4028234663852886e38f);
+  EXPECT_EQ(out[3], -1.5f);
+  EXPECT_EQ(out[4], 0.0f);
+}
+
 // ---------------------------------------------------------------- pass-through
 
 TEST(RouteDry, CopiesEveryChannelWithoutLatency) {

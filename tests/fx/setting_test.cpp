@@ -196,6 +196,27 @@ TEST(IFxSetting, FormatValueOfNormalizedShowsUnsnappedValue) {
   EXPECT_EQ(Shown(p, 1.0, true), "999");
 }
 
+// Normalised values no parameter can hold are held to 0..1 (as AssignNormalized holds them); NaN
+// has no text.
+TEST(IFxSetting, FormatValueHoldsNormalizedValuesToTheRange) {
+  IFxSetting thr;
+  thr.InitContinuous("Top Threshold", -19.0, -48.0, 0.0, 0.1, "dB");
+  IFxSetting attack;
+  attack.InitContinuous("Attack", 10.0, 1.0, 100.0, 1.0, "ms");
+  attack.SetExponent(2.0);
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(Shown(thr, 2.0, true), "0.0");
+  EXPECT_EQ(Shown(thr, inf, true), "0.0");
+  EXPECT_EQ(Shown(thr, -1.0, true), "-48.0");
+  EXPECT_EQ(Shown(thr, -inf, true), "-48.0");
+  EXPECT_EQ(Shown(attack, -1.0, true), "1");  // (-1)^2 would give 100
+  EXPECT_EQ(Shown(attack, 1e300, true), "100");
+  EXPECT_EQ(Shown(attack, std::nan(""), true), "");
+  EXPECT_EQ(Shown(attack, -std::nan(""), true), "");
+  // Plain values are shown as they are.
+  EXPECT_EQ(Shown(thr, -60.0), "-60.0");
+}
+
 TEST(IFxSetting, FlipSignNegatesTheText) {
   IFxSetting p;
   p.InitContinuous("Top Threshold", -19.0, -48.0, 0.0, 0.1, "dB");

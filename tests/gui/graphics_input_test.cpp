@@ -218,3 +218,47 @@ TEST_F(InputFixture, KeysGoToTheControlUnderThePointerElseTheCatcher) {
   g()->OnKeyDown(40, 40, 4);
   EXPECT_EQ(catcher->events.back(), "key 4");
 }
+
+// The host sees an end of change only for a change whose begin it saw: after a double click, after
+// the host menu of a right press, and around a double-click reset.
+TEST_F(InputFixture, EveryEndOfChangeHasItsBegin) {
+  RecordingControl* knob = e.Add(IBox(80, 80, 90, 90), kAttack);
+  // Down, up, double click, up (the system's message order for a double click).
+  g()->OnMouseDown(85, 85, &left);
+  g()->OnMouseUp(85, 85, &left);
+  g()->OnMouseDoubleClick(85, 85, &left);
+  g()->OnMouseUp(85, 85, &left);
+  EXPECT_EQ(e.plug.events, (Events{"begin 6", "end 6", "begin 6", "end 6"}));
+  EXPECT_EQ(knob->events, (Events{"press 85,85", "release 85,85", "double 85,85", "release 85,85"}));
+  // A right press that opened the host's menu: its release ends nothing.
+  e.plug.events.clear();
+  g()->OnMouseDown(85, 85, &right);
+  g()->OnMouseUp(85, 85, &right);
+  EXPECT_TRUE(e.plug.events.empty());
+  // A press on an unbound control, released over a bound one, ends nothing either.
+  g()->OnMouseDown(20, 20, &left);
+  g()->OnMouseUp(85, 85, &left);
+  EXPECT_TRUE(e.plug.events.empty());
+  // A double click taken as a press opens a gesture that its release ends.
+  knob->mDoubleClickAsPress = true;
+  g()->OnMouseDoubleClick(85, 85, &left);
+  g()->OnMouseUp(85, 85, &left);
+  EXPECT_EQ(e.plug.events, (Events{"begin 6", "end 6"}));
+  // A press while the last one was never released closes the open gesture first.
+  e.plug.events.clear();
+  g()->OnMouseDown(85, 85, &left);
+  g()->OnMouseDown(85, 85, &left);
+  g()->OnMouseUp(85, 85, &left);
+  EXPECT_EQ(e.plug.events, (Events{"begin 6", "end 6", "begin 6", "end 6"}));
+}
+
+TEST_F(InputFixture, DoubleClickResetOfABoundControlIsOneWholeChange) {
+  // A real control: the double click restores the default and pushes it to the plug-in.
+  IKnobMultiControl* knob = new IKnobMultiControl(&e.plug, IBox(80, 80, 90, 90), kAttack, ISkinImage());
+  g()->AddControl(knob);
+  knob->mDefaultValue = 0.25;
+  knob->mValue = 0.75;
+  g()->OnMouseDoubleClick(85, 85, &left);
+  EXPECT_EQ(knob->mValue, 0.25);
+  EXPECT_EQ(e.plug.events, (Events{"begin 6", "inform 6", "changed 6", "end 6"}));
+}

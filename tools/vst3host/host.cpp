@@ -53,6 +53,36 @@ tresult PLUGIN_API MemoryStream::tell(int64* pos) {
   return kResultOk;
 }
 
+// ---------------------------------------------------------------- LongStream
+
+tresult PLUGIN_API LongStream::read(void* buffer, int32 numBytes, int32* numBytesRead) {
+  if (numBytesRead) *numBytesRead = 0;
+  if (!buffer || numBytes < 0) return kInvalidArgument;
+  int64_t n = mLength - mPos < numBytes ? mLength - mPos : numBytes;
+  if (n < 0) n = 0;
+  uint8_t* out = static_cast<uint8_t*>(buffer);
+  for (int64_t i = 0; i < n; ++i, ++mPos) {
+    out[i] = mPos < static_cast<int64_t>(mHead.size()) ? mHead[static_cast<size_t>(mPos)] : 0x41;
+  }
+  delivered += n;
+  if (numBytesRead) *numBytesRead = static_cast<int32>(n);
+  return kResultOk;
+}
+
+tresult PLUGIN_API LongStream::seek(int64 pos, int32 mode, int64* result) {
+  const int64_t base = mode == kIBSeekSet ? 0 : (mode == kIBSeekCur ? mPos : mLength);
+  if (mode < 0 || mode > 2 || base + pos < 0) return kInvalidArgument;
+  mPos = base + pos;
+  if (result) *result = mPos;
+  return kResultOk;
+}
+
+tresult PLUGIN_API LongStream::tell(int64* pos) {
+  if (!pos) return kInvalidArgument;
+  *pos = mPos;
+  return kResultOk;
+}
+
 // ---------------------------------------------------------------- parameter changes and events
 
 tresult PLUGIN_API ParamValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value) {
@@ -107,6 +137,26 @@ tresult PLUGIN_API EventList::getEvent(int32 index, Event& e) {
 tresult PLUGIN_API EventList::addEvent(Event& e) {
   mEvents.push_back(e);
   return kResultTrue;
+}
+
+tresult PLUGIN_API ContextMenu::popup(UCoord x, UCoord y) {
+  if (mLog) mLog->push_back("popup " + std::to_string(x) + "," + std::to_string(y));
+  return kResultOk;
+}
+
+IContextMenu* PLUGIN_API MenuProvider::createContextMenu(IPlugView*, const ParamID* id) {
+  if (mLog) mLog->push_back(id ? "menu " + std::to_string(*id) : std::string("menu"));
+  mMenu.addRef();
+  return &mMenu;
+}
+
+tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj) {
+  if (offersMenus && SameIID(iid, IComponentHandler3::iid)) {
+    menus.addRef();
+    *obj = static_cast<IComponentHandler3*>(&menus);
+    return kResultOk;
+  }
+  return HostObject<IComponentHandler>::queryInterface(iid, obj);
 }
 
 tresult PLUGIN_API ComponentHandler::beginEdit(ParamID id) {
@@ -232,108 +282,5 @@ void Instance::Destroy() {
 }
 
 double Normalized(IEditController* c, ParamID id, double plain) { return c->plainParamToNormalized(id, plain); }
-
-SignalStats Measure(const std::vector<double>& x) {
-  SignalStats s;
-  double sum = 0.0;
-  for (double v : x) {
-    s.peak = std::fmax(s.peak, std::fabs(v));
-    sum += v * v;
-  }
-  s.rms = x.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(x.size()));
-  return s;
-}
-
-double ToDb(double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; }
-
-// ---------------------------------------------------------------- WAV
-
-namespace {
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-}  // namespace
-
-bool ReadWav(const std::string& path, std::vector<std::vector<double>>& channels, int* rate) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::vector<uint8_t> b;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
-  std::fclose(f);
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) return false;
-  int format = 0, chans = 0, bits = 0;
-  size_t pos = 12;
-  while (pos + 8 <= b.size()) {
-    const uint32_t size = Le32(&b[pos + 4]);
-    const size_t body = pos + 8;
-    if (size > b.size() - body) return false;
-    if (!std::memcmp(&b[pos], "fmt ", 4) && size >= 16) {
-      format = Le16(&b[body]);
-      chans = Le16(&b[body + 2]);
-      *rate = static_cast<int>(Le32(&b[body + 4]));
-      bits = Le16(&b[body + 14]);
-    } else if (!std::memcmp(&b[pos], "data", 4)) {
-      if (chans <= 0 || !((format == 1 && bits == 16) || (format == 3 && bits == 32))) return false;
-      const size_t frameBytes = static_cast<size_t>(chans) * (bits / 8);
-      const size_t frames = size / frameBytes;
-      channels.assign(static_cast<size_t>(chans), std::vector<double>(frames));
-      for (size_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < chans; ++c) {
-          const uint8_t* p = &b[body + i * frameBytes + static_cast<size_t>(c) * (bits / 8)];
-          if (format == 1) {
-            channels[c][i] = static_cast<int16_t>(Le16(p)) / 32768.0;
-          } else {
-            uint32_t u = Le32(p);
-            float v;
-            std::memcpy(&v, &u, 4);
-            channels[c][i] = v;
-          }
-        }
-      }
-      return true;
-    }
-    pos = body + size + (size & 1);
-  }
-  return false;
-}
-
-bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, int rate) {
-  const uint16_t chans = static_cast<uint16_t>(channels.size());
-  const size_t frames = chans ? channels[0].size() : 0;
-  std::vector<uint8_t> b;
-  const uint32_t dataBytes = static_cast<uint32_t>(frames * chans * 4);
-  b.insert(b.end(), {'R', 'I', 'F', 'F'});
-  Put32(b, 36 + dataBytes);
-  b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  Put32(b, 16);
-  Put16(b, 3);
-  Put16(b, chans);
-  Put32(b, static_cast<uint32_t>(rate));
-  Put32(b, static_cast<uint32_t>(rate) * chans * 4);
-  Put16(b, static_cast<uint16_t>(chans * 4));
-  Put16(b, 32);
-  b.insert(b.end(), {'d', 'a', 't', 'a'});
-  Put32(b, dataBytes);
-  for (size_t i = 0; i < frames; ++i) {
-    for (uint16_t c = 0; c < chans; ++c) {
-      const float v = static_cast<float>(channels[c][i]);
-      uint32_t u;
-      std::memcpy(&u, &v, 4);
-      Put32(b, u);
-    }
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-  return std::fclose(f) == 0 && ok;
-}
 
 }  // namespace vst3host

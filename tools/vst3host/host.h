@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/hostsignal/signal.h"
 #include "vst3/interfaces.h"
 
 namespace vst3host {
@@ -72,6 +73,23 @@ class MemoryStream : public HostObject<IBStream> {
   int64_t mPos = 0;
 };
 
+// A read-only stream of the given bytes followed by filler (0x41) up to length bytes in all, which
+// may be far more than any memory holds; counts the bytes it delivers.
+class LongStream : public HostObject<IBStream> {
+ public:
+  LongStream(std::vector<uint8_t> head, int64_t length) : mHead(std::move(head)), mLength(length) {}
+  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override;
+  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
+  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override;
+  tresult PLUGIN_API tell(int64* pos) override;
+  int64_t delivered = 0;
+
+ private:
+  std::vector<uint8_t> mHead;
+  int64_t mLength;
+  int64_t mPos = 0;
+};
+
 class ParamValueQueue : public HostObject<IParamValueQueue> {
  public:
   explicit ParamValueQueue(ParamID id) : mId(id) {}
@@ -110,13 +128,47 @@ class EventList : public HostObject<IEventList> {
   std::vector<Event> mEvents;
 };
 
+// The host's parameter context menu: records where it was asked to pop up.
+class ContextMenu : public HostObject<IContextMenu> {
+ public:
+  explicit ContextMenu(std::vector<std::string>* log) : mLog(log) {}
+  int32 PLUGIN_API getItemCount() override { return 0; }
+  tresult PLUGIN_API getItem(int32, IContextMenuItem&, IContextMenuTarget** target) override {
+    if (target) *target = nullptr;
+    return kResultFalse;
+  }
+  tresult PLUGIN_API addItem(const IContextMenuItem&, IContextMenuTarget*) override { return kResultOk; }
+  tresult PLUGIN_API removeItem(const IContextMenuItem&, IContextMenuTarget*) override { return kResultOk; }
+  tresult PLUGIN_API popup(UCoord x, UCoord y) override;
+
+ private:
+  std::vector<std::string>* mLog;
+};
+
+// Answers IComponentHandler3 for the component handler: context menus for a parameter.
+class MenuProvider : public HostObject<IComponentHandler3> {
+ public:
+  explicit MenuProvider(std::vector<std::string>* log) : mLog(log), mMenu(log) {}
+  IContextMenu* PLUGIN_API createContextMenu(IPlugView* view, const ParamID* id) override;
+  uint32 MenuRefs() const { return mMenu.Refs(); }
+
+ private:
+  std::vector<std::string>* mLog;
+  ContextMenu mMenu;
+};
+
+// Records the edits and restarts the plug-in announces, and the context menus it asks for (through
+// IComponentHandler3).
 class ComponentHandler : public HostObject<IComponentHandler> {
  public:
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
   tresult PLUGIN_API beginEdit(ParamID id) override;
   tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override;
   tresult PLUGIN_API endEdit(ParamID id) override;
   tresult PLUGIN_API restartComponent(int32 flags) override;
   std::vector<std::string> calls;
+  bool offersMenus = true;  // answers IComponentHandler3
+  MenuProvider menus{&calls};
 };
 
 // The loaded module: its library handle and factory.
@@ -174,15 +226,11 @@ class Instance {
 // Normalised value of a plain value for parameter id, through the controller.
 double Normalized(IEditController* c, ParamID id, double plain);
 
-struct SignalStats {
-  double peak = 0.0;
-  double rms = 0.0;
-};
-SignalStats Measure(const std::vector<double>& x);
-double ToDb(double v);
-
-// WAV files: reads 16-bit PCM and 32-bit float, writes 32-bit float. Channels planar.
-bool ReadWav(const std::string& path, std::vector<std::vector<double>>& channels, int* rate);
-bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, int rate);
+// Signal measurement and files shared with the VST2 host.
+using hostsignal::Measure;
+using hostsignal::ReadWav;
+using hostsignal::SignalStats;
+using hostsignal::ToDb;
+using hostsignal::WriteWav;
 
 }  // namespace vst3host

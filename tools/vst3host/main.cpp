@@ -4,56 +4,36 @@
 //
 //   qhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
 //         [--double] [--mono] [--param INDEX=VALUE ...] [--bypass] [--info]
-//         [--dump FILE] [--state-out FILE] [--compare FILE] [--compare-state FILE]
+//         [--dump FILE] [--state-out FILE] [--compare FILE] [--compare-state FILE] [--probe]
+//         [--screenshot FILE.png] [--editor-ticks N] [--editor-ms MS]
+//
+// --screenshot opens the plug-in's editor in a host window after the signal has been rendered, keeps
+// the signal running through the plug-in in real time on an audio thread while the window's message
+// loop runs for N editor timer ticks (default 25) or MS milliseconds, and then writes the editor as
+// the screen shows it to a PNG file.
 //
 // --dump writes the output as raw little-endian doubles (channel after channel) and --state-out the
 // plug-in's saved state; --compare and --compare-state check this run's output (within 1e-12
-// relative) and state (byte for byte) against such files, so two builds can be compared.
+// relative) and state (byte for byte) against such files, so two builds can be compared. --probe
+// prints the module's answers to a hostile host's questions instead (tools/vst3host/probe.cpp).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "tools/vst3host/editorwin.h"
 #include "tools/vst3host/host.h"
+#include "tools/vst3host/probe.h"
 
 using namespace vst3host;
+using namespace hostsignal;
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
-
-// A test signal with something for every band: a 1 kHz tone whose level steps through -40, -20,
-// -6 and -30 dBFS, and a 220 Hz tone at half that level on the right channel.
-std::vector<std::vector<double>> TestSignal(int channels, int rate, double seconds) {
-  const size_t frames = static_cast<size_t>(rate * seconds);
-  std::vector<std::vector<double>> x(static_cast<size_t>(channels), std::vector<double>(frames));
-  const double levels[] = {-40.0, -20.0, -6.0, -30.0};
-  for (size_t i = 0; i < frames; ++i) {
-    const double a = std::pow(10.0, levels[(i * 4) / frames] / 20.0);
-    x[0][i] = a * std::sin(2.0 * kPi * 1000.0 * static_cast<double>(i) / rate);
-    if (channels > 1) x[1][i] = 0.5 * a * std::sin(2.0 * kPi * 220.0 * static_cast<double>(i) / rate);
-  }
-  return x;
-}
-
-bool WriteBytes(const std::string& path, const void* data, size_t size) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
-
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& out) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
 std::string Narrow(const char16* s) {
   std::string out;
   for (int i = 0; i < 128 && s[i]; ++i) out += static_cast<char>(s[i] & 0xFF);
@@ -84,14 +64,96 @@ void PrintInfo(IPluginFactory* factory, IEditController* controller) {
                 pi.defaultNormalizedValue, Narrow(text).c_str(), pi.stepCount, pi.flags);
   }
 }
+// Keeps the signal playing through the plug-in, block after block at the pace of real time, until
+// stopped.
+class AudioThread {
+ public:
+  AudioThread(Instance& fx, const std::vector<std::vector<double>>& signal, double rate, int block,
+              int32 sampleSize)
+      : mFx(fx), mSignal(signal), mRate(rate), mBlock(block), mSampleSize(sampleSize) {
+    mThread = std::thread([this] { Loop(); });
+  }
+  ~AudioThread() {
+    mStop = true;
+    mThread.join();
+  }
+  long long Blocks() const { return mBlocks; }
+
+ private:
+  void Loop() {
+    const int channels = static_cast<int>(mSignal.size());
+    const size_t frames = mSignal[0].size();
+    std::vector<std::vector<float>> f(static_cast<size_t>(channels), std::vector<float>(static_cast<size_t>(mBlock)));
+    std::vector<std::vector<double>> d(static_cast<size_t>(channels), std::vector<double>(static_cast<size_t>(mBlock)));
+    std::vector<void*> ptrs(static_cast<size_t>(channels));
+    size_t at = 0;
+    auto next = std::chrono::steady_clock::now();
+    const auto period = std::chrono::duration<double>(mBlock / mRate);
+    while (!mStop) {
+      for (int c = 0; c < channels; ++c) {
+        for (int i = 0; i < mBlock; ++i) {
+          const double v = mSignal[static_cast<size_t>(c)][(at + static_cast<size_t>(i)) % frames];
+          f[c][i] = static_cast<float>(v);
+          d[c][i] = v;
+        }
+        ptrs[c] = mSampleSize == kSample32 ? static_cast<void*>(f[c].data()) : static_cast<void*>(d[c].data());
+      }
+      mFx.Process(mSampleSize, ptrs.data(), ptrs.data(), channels, mBlock);
+      ++mBlocks;
+      at = (at + static_cast<size_t>(mBlock)) % frames;
+      next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
+      std::this_thread::sleep_until(next);
+    }
+  }
+
+  Instance& mFx;
+  const std::vector<std::vector<double>>& mSignal;
+  double mRate;
+  int mBlock;
+  int32 mSampleSize;
+  std::atomic<bool> mStop{false};
+  std::atomic<long long> mBlocks{0};
+  std::thread mThread;
+};
+
+// Opens the editor, runs it with the audio going and writes what the screen shows to a PNG file.
+int ShowEditor(Instance& fx, const std::vector<std::vector<double>>& signal, double rate, int block,
+               int32 sampleSize, int ticks, int ms, const std::string& path) {
+  EditorHost editor;
+  const std::string err = editor.Open(fx.controller, 40, 40);
+  if (!err.empty()) {
+    std::fprintf(stderr, "editor: %s\n", err.c_str());
+    return 1;
+  }
+  Capture capture;
+  long long blocks = 0;
+  {
+    AudioThread audio(fx, signal, rate, block, sampleSize);
+    editor.Run(ms, ms > 0 ? 0 : ticks);
+    blocks = audio.Blocks();
+  }
+  // One more tick after the audio stopped, so the picture shows one consistent state.
+  editor.Run(0, 2);
+  const bool captured = editor.CaptureEditor(capture);
+  editor.Close();
+  if (!captured || !WritePngFile(path, capture)) {
+    std::fprintf(stderr, "editor: cannot write the screenshot %s\n", path.c_str());
+    return 1;
+  }
+  std::printf("editor: %dx%d, %d timer ticks, %lld blocks of audio meanwhile; screenshot %s\n",
+              capture.width, capture.height, editor.ticks, blocks, path.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string bundle = QO_DEFAULT_BUNDLE, in, out, dump, stateOut, compare, compareState;
+  std::string bundle = QO_DEFAULT_BUNDLE, in, out, dump, stateOut, compare, compareState, screenshot;
+  int editorTicks = 25, editorMs = 0;
   double rate = 44100.0, seconds = 2.0;
   int block = 512, channels = 2;
   int32 sampleSize = kSample32;
-  bool info = false, bypass = false;
+  bool info = false, bypass = false, probe = false;
   std::vector<std::pair<int, double>> params;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -106,10 +168,14 @@ int main(int argc, char** argv) {
     else if (a == "--mono") channels = 1;
     else if (a == "--bypass") bypass = true;
     else if (a == "--info") info = true;
+    else if (a == "--probe") probe = true;
     else if (a == "--dump") dump = next();
     else if (a == "--state-out") stateOut = next();
     else if (a == "--compare") compare = next();
     else if (a == "--compare-state") compareState = next();
+    else if (a == "--screenshot") screenshot = next();
+    else if (a == "--editor-ticks") editorTicks = std::atoi(next());
+    else if (a == "--editor-ms") editorMs = std::atoi(next());
     else if (a == "--param") {
       const char* s = next();
       const char* eq = std::strchr(s, '=');
@@ -148,6 +214,11 @@ int main(int argc, char** argv) {
   if (!err.empty()) {
     std::fprintf(stderr, "%s\n", err.c_str());
     return 1;
+  }
+  if (probe) {
+    const int result = RunProbes(module.Factory());
+    module.Unload();
+    return result;
   }
   int status = 0;
   {
@@ -188,25 +259,7 @@ int main(int argc, char** argv) {
     for (const auto& ch : io) flat.insert(flat.end(), ch.begin(), ch.end());
     if (!dump.empty() && !WriteBytes(dump, flat.data(), flat.size() * sizeof(double))) status = 1;
     if (!stateOut.empty() && !WriteBytes(stateOut, state.data(), state.size())) status = 1;
-    if (!compare.empty()) {
-      std::vector<uint8_t> ref;
-      if (!ReadBytes(compare, ref) || ref.size() != flat.size() * sizeof(double)) {
-        std::fprintf(stderr, "compare: %s is missing or of another length\n", compare.c_str());
-        status = 1;
-      } else {
-        double worst = 0.0;
-        for (size_t i = 0; i < flat.size(); ++i) {
-          double r;
-          std::memcpy(&r, &ref[i * sizeof(double)], sizeof r);
-          if (flat[i] == r) continue;
-          const double diff = std::fabs(flat[i] - r) / std::fmax(std::fabs(r), 1e-300);
-          // A NaN on either side is a difference (fmax would pass it over).
-          worst = std::isnan(diff) ? INFINITY : std::fmax(worst, diff);
-        }
-        std::printf("compare: largest relative difference %.3g over %zu samples\n", worst, flat.size());
-        if (!(worst <= 1e-12)) status = 1;
-      }
-    }
+    if (!compare.empty() && !CompareWithDump(compare, flat, 1e-12)) status = 1;
     if (!compareState.empty()) {
       std::vector<uint8_t> ref;
       const bool same = ReadBytes(compareState, ref) && ref == state;
@@ -215,6 +268,11 @@ int main(int argc, char** argv) {
     }
     if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate))) {
       std::fprintf(stderr, "cannot write %s\n", out.c_str());
+      status = 1;
+    }
+    if (!screenshot.empty() &&
+        ShowEditor(fx, signal, rate, block, sampleSize, editorTicks > 0 ? editorTicks : 1, editorMs,
+                   screenshot) != 0) {
       status = 1;
     }
   }

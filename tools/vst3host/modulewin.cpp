@@ -6,17 +6,7 @@
 #include "tools/vst3host/host.h"
 
 namespace vst3host {
-namespace {
-// Unix paths (as the build passes them) become Wine's Z: drive paths.
-std::wstring WindowsPath(const std::string& path) {
-  std::string p = path;
-  if (!p.empty() && p[0] == '/') p = "Z:" + p;
-  for (char& c : p) {
-    if (c == '/') c = '\\';
-  }
-  return std::wstring(p.begin(), p.end());
-}
-}  // namespace
+using hostsignal::WindowsPath;
 
 std::string ModuleFileInBundle(const std::string& bundle) {
 #if defined(_WIN64)

@@ -1,0 +1,81 @@
+// The Windows implementation of the graphics object: a child window of class "IFxWndClass" on the
+// window the host gives, a timer that turns changed controls into invalidated areas, a paint handler
+// that redraws the back buffer and copies it to the window, the translation of mouse, wheel and key
+// messages into calls on the controls, and skin images read from the module's resources.
+// Windows builds only.
+#pragma once
+
+#include <windows.h>
+
+#include "fx/containers.h"
+#include "fx/igraphics.h"
+
+class IGraphicsWin : public IGraphics {
+ public:
+  enum TextFieldState : int {
+    FieldIdle = 0,     // no field, or a field shown once without focus
+    FieldFocused = 1,  // the field has the keyboard focus
+    FieldShown = 2,    // painted once while open without focus
+    FieldCancel = 3,   // close without applying at the next tick
+    FieldCommit = 4,   // apply the text and close at the next tick
+  };
+
+  // The timer that drives painting.
+  static constexpr UINT_PTR kTimerId = 2;
+
+  IGraphicsWin(IFxBase* plug, int width, int height, int fps);
+  ~IGraphicsWin() override;
+
+  bool PresentToWindow(const IBox& area) override;
+  void SetEditorSize(int width, int height) override;
+  bool HasWindow() override { return mWindow != nullptr; }
+  const char* BackendName() override { return "Windows GDI"; }
+  void* OpenEditorWindow(void* parent) override;
+  void CloseEditorWindow() override;
+  void* NativeWindow() override { return mWindow; }
+  void HidePointer() override;
+  void RestorePointer() override;
+  PIX_IBitmap* DecodeSkinResource(int resourceId, const char* fileName) override;
+
+  static LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Editor windows of this module that exist now (the window class is registered while this is
+  // above 0).
+  static int OpenWindowCount();
+
+  HINSTANCE mModuleInstance = nullptr;  // the module's instance: window class, windows, resources
+  HWND mWindow = nullptr;
+  HWND mTextField = nullptr;
+  HWND mTooltipWindow = nullptr;
+  IControl* mTextFieldControl = nullptr;  // not owned
+  IFxSetting* mTextFieldParam = nullptr;  // not owned
+  WNDPROC mOriginalEditProc = nullptr;
+  TextFieldState mTextFieldState = FieldIdle;
+  bool mTooltipShown = false;
+  int mTooltipIndex = -1;
+  COLORREF* mCustomColours = nullptr;  // owned: 16 values, made on first use
+  int mProcessId = 0;
+  HWND mParentWindow = nullptr;
+  HWND mAlertOwner = nullptr;
+  HeapString mOwnerClassName;
+
+ private:
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void TimerTick();
+  void KeyDown(HWND window, WPARAM wParam, LPARAM lParam);
+  void Press(HWND window, int x, int y, const IMouseState& state);
+  void Release(int x, int y, const IMouseState& state);
+  void Wheel(HWND window, WPARAM wParam, LPARAM lParam, const IMouseState& state);
+  void PointerMove(HWND window, WPARAM wParam, int x, int y, const IMouseState& state);
+  // The press in progress ends without a button release (capture taken away, window closing):
+  // the holding control gets its release and the host gesture ends.
+  void CaptureLost();
+  // Closes the text field; the entered text is applied first when apply is set.
+  void CloseTextField(bool apply);
+  // The tooltip text for the editor window's tool (null hides it).
+  void UpdateHoverHint(const char* text);
+  void HideShownTooltip();
+  void CreateTooltipWindow();
+  // The window is being destroyed by someone else (its parent went first): forget it.
+  void WindowGone();
+};

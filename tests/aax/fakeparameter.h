@@ -1,0 +1,84 @@
+// A stand-in AAX parameter for the registry tests: an identifier, the automation delegate it was
+// bound to, and a shared event list that records binding and deletion.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "aax/aaxparameter.h"
+
+class FakeParameter final : public AAX_IParameter {
+public:
+  FakeParameter(const char* identifier, std::vector<std::string>* events) : mEvents(events) {
+    std::strncpy(mIdentifier, identifier, sizeof mIdentifier - 1);
+    mIdentifier[sizeof mIdentifier - 1] = 0;
+  }
+  ~FakeParameter() = default;
+
+  AAX_IAutomationDelegate* boundDelegate = nullptr;
+  int binds = 0;
+
+  void Destroy() override {
+    if (mEvents) mEvents->push_back(std::string("destroy ") + mIdentifier);
+    delete this;
+  }
+  const char* GetIdentifier() const override { return mIdentifier; }
+  void SetName(const AAX_CString& name) override { mName = name; }
+  const AAX_CString& GetName() const override { return mName; }
+  void AddShortenedName(const AAX_CString&) override {}
+  const AAX_CString& GetShortenedName(int32_t) const override { return mName; }
+  void ClearShortenedNames() override {}
+  bool IsAutomatable() const override { return true; }
+  void BindAutomationDelegate(AAX_IAutomationDelegate* delegate) override {
+    boundDelegate = delegate;
+    ++binds;
+    if (mEvents) mEvents->push_back(std::string("bind ") + mIdentifier);
+  }
+  void BeginTouch() override {}
+  void EndTouch() override {}
+  void SetNormalizedValue(double n) override { mValue = n; }
+  double GetNormalizedValue() const override { return mValue; }
+  void SetNormalizedDefaultValue(double) override {}
+  double GetNormalizedDefaultValue() const override { return 0.0; }
+  void SetToDefaultValue() override {}
+  void SetNumberOfSteps(uint32_t) override {}
+  uint32_t GetNumberOfSteps() const override { return 128; }
+  uint32_t GetStepValue() const override { return 0; }
+  void SetStepValue(uint32_t) override {}
+  bool GetValueString(int32_t, AAX_CString*) const override { return false; }
+  bool GetValueString(AAX_CString*) const override { return false; }
+  bool GetNormalizedValueFromString(const AAX_CString&, double*) const override { return false; }
+  bool GetStringFromNormalizedValue(double, int32_t, AAX_CString&) const override { return false; }
+  bool GetStringFromNormalizedValue(double, AAX_CString&) const override { return false; }
+  bool SetValueFromString(const AAX_CString&) override { return false; }
+  bool ReadBool(bool*) const override { return false; }
+  bool ReadInt32(int32_t*) const override { return false; }
+  bool ReadFloat(float*) const override { return false; }
+  bool ReadDouble(double* out) const override {
+    *out = mValue;
+    return true;
+  }
+  bool ReadString(AAX_IString*) const override { return false; }
+  bool WriteBool(bool) override { return false; }
+  bool WriteInt32(int32_t) override { return false; }
+  bool WriteFloat(float) override { return false; }
+  bool WriteDouble(double v) override {
+    mValue = v;
+    return true;
+  }
+  bool WriteString(const AAX_IString&) override { return false; }
+  void SetType(int32_t) override {}
+  int32_t GetType() const override { return 1; }
+  void SetOrientation(int32_t) override {}
+  int32_t GetOrientation() const override { return 0; }
+  void SetTaperDelegate(const AAX_ITaperDelegateBase*, bool) override {}
+  void SetDisplayDelegate(const AAX_IDisplayDelegateBase*) override {}
+  void ApplyNormalizedValue(double n) override { mValue = n; }
+
+private:
+  char mIdentifier[32];
+  AAX_CString mName;
+  double mValue = 0.0;
+  std::vector<std::string>* mEvents;
+};

@@ -1,0 +1,206 @@
+// Extreme input levels: every finite sample, however large, gives finite output and leaves the
+// filters working; loud but ordinary signals (far beyond full scale) come out with exactly the bits
+// the engine gave before the input bound existed. Those bits are held as hashes that were recorded
+// from the engine before the bound was added, one table per build (the C libraries of the three
+// builds round the filter design differently in the last place).
+#include "dsp/ombrelux.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "tests/dsp/dsptest.h"
+
+namespace {
+
+// The plug-in's default settings, tracker coefficients worked out for the running rate.
+void Configure(Ombrelux& e, int rate, int factor, double drive) {
+  e.ChangeSampleRate(rate);
+  e.SetOversampling(factor);
+  e.mTopComp.mThreshold = std::exp(-19.0 * 0.1151292546497);
+  e.mTopComp.mRatio = 2.0;
+  e.mMidComp.mThreshold = std::exp(-24.0 * 0.1151292546497);
+  e.mMidComp.mRatio = 2.0;
+  e.mBtmComp.mThreshold = std::exp(-29.0 * 0.1151292546497);
+  e.mBtmComp.mRatio = 2.0;
+  e.mSaturation = drive;
+  const double run = static_cast<double>(rate) * factor;
+  for (TrackerChannel* c : {&e.mTracker.mLeft, &e.mTracker.mRight}) {
+    c->mAttackCoef = std::exp(-1.0 / (run * 0.010));
+    c->mReleaseCoef = std::exp(-1.0 / (run * 0.500));
+  }
+}
+
+uint64_t Fnv1a(const std::vector<double>& v, uint64_t h = 1469598103934665603ull) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(v.data());
+  for (size_t i = 0; i < v.size() * sizeof(double); ++i) {
+    h ^= p[i];
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+// Four blocks of 512 frames of a loud signal through a fresh engine: noise of the given scale with
+// a sine of twice that amplitude on top, so that the level runs well past the scale.
+uint64_t LoudRun(int rate, int factor, double scale, double drive) {
+  Ombrelux e;
+  Configure(e, rate, factor, drive);
+  uint64_t h = 1469598103934665603ull;
+  for (int b = 0; b < 4; ++b) {
+    std::vector<double> v = dsptest::RandomStereo(512, 900 + b, scale);
+    const std::vector<double> s = dsptest::StereoSine(512, 0.013, 2.0 * scale, 512 * b);
+    for (size_t i = 0; i < v.size(); ++i) v[i] += s[i];
+    EXPECT_TRUE(e.ProcessInterleaved(v.data(), 512));
+    h = Fnv1a(v, h);
+  }
+  return h;
+}
+
+struct LoudCase {
+  int rate;
+  int factor;
+  double scale;
+  double drive;  // saturation drive; 0 lets the level through the bands unsaturated
+};
+
+constexpr LoudCase kLoudCases[] = {
+    {44100, 4, 1.0, 2.0},  {44100, 4, 1e6, 2.0},  {44100, 4, 1e6, 0.0}, {44100, 4, 1e30, 0.0},
+    {96000, 2, 1e6, 0.0},  {96000, 2, 1e30, 0.0}, {192000, 1, 1e6, 0.0}, {192000, 1, 1e30, 0.0},
+};
+
+// Hashes per case: packed road (the same on two and four lanes), then per-channel road.
+struct LoudHashes {
+  uint64_t packed;
+  uint64_t perChannel;
+};
+
+#if defined(_WIN64)
+constexpr LoudHashes kRecorded[] = {
+    {0xf3635159c83ebe5cull, 0xa1fdc36aa18d2fddull},
+    {0x2b210f0dd4fe9f4dull, 0xe1ab2db52b9987cfull},
+    {0x3f4ea03ea4ab85b7ull, 0xd3a1f66d1b3fea04ull},
+    {0xf3b8dc7f92e05420ull, 0x7797d426cb143c0full},
+    {0x7195a3a9c2524924ull, 0xfbb268b8134a3ab0ull},
+    {0x100a764610d5637aull, 0x2f7b155366b868f8ull},
+    {0xa36762736f055ca0ull, 0xa36762736f055ca0ull},
+    {0x667a8c17567f8ec3ull, 0x667a8c17567f8ec3ull},
+};
+#elif defined(_WIN32)
+constexpr LoudHashes kRecorded[] = {
+    {0xf5dc52fa626fca18ull, 0x8932b1c0d35d0c3cull},
+    {0x3ed6c3afd423955dull, 0xa41f7467bd902a7dull},
+    {0x71b55f71d4000d8cull, 0x09fb4450d6ec4f06ull},
+    {0x8263c4ffae986534ull, 0x6a64139430abb916ull},
+    {0xd18280ace50f3369ull, 0x28b8022b7733edf8ull},
+    {0x038508c7cba21c28ull, 0xf93a59f6c9961ce5ull},
+    {0xe188692fefd539d9ull, 0xe188692fefd539d9ull},
+    {0x00a5bf0c544d4732ull, 0x00a5bf0c544d4732ull},
+};
+#else
+constexpr LoudHashes kRecorded[] = {
+    {0x9c268fa9fb522d11ull, 0x709442ea4cd73b9bull},
+    {0x2b210f0dd4fe9f4dull, 0xe1ab2db52b9987cfull},
+    {0x94f4b426173cfd42ull, 0x0b6f13e23227ac8full},
+    {0x27a07163b7da02d7ull, 0xf7ee4fc5a3fd9880ull},
+    {0x4ca8f067386ebeaaull, 0xa6ec2ba016a4a6a8ull},
+    {0x551d3e8552227cf9ull, 0x9c73023852a151beull},
+    {0xe188692fefd539d9ull, 0xe188692fefd539d9ull},
+    {0x00a5bf0c544d4732ull, 0x00a5bf0c544d4732ull},
+};
+#endif
+
+TEST(LoudInput, OrdinaryLoudSignalsKeepTheirBitsOnEveryRoad) {
+  static_assert(sizeof kRecorded / sizeof kRecorded[0] == sizeof kLoudCases / sizeof kLoudCases[0]);
+  for (size_t i = 0; i < sizeof kLoudCases / sizeof kLoudCases[0]; ++i) {
+    const LoudCase& c = kLoudCases[i];
+    SCOPED_TRACE(testing::Message() << c.rate << " Hz, factor " << c.factor << ", scale " << c.scale << ", drive " << c.drive);
+    const uint64_t wide = LoudRun(c.rate, c.factor, c.scale, c.drive);
+    uint64_t twoLane, perChannel;
+    {
+      dsptest::TwoLaneRoad road;
+      twoLane = LoudRun(c.rate, c.factor, c.scale, c.drive);
+    }
+    {
+      dsptest::ScalarRoad road;
+      perChannel = LoudRun(c.rate, c.factor, c.scale, c.drive);
+    }
+    EXPECT_EQ(wide, twoLane);
+    EXPECT_EQ(twoLane, kRecorded[i].packed);
+    EXPECT_EQ(perChannel, kRecorded[i].perChannel);
+  }
+}
+
+// Records what the processing step is given.
+class SeeingProcessor : public AudioProcessor {
+ public:
+  void ProcessFrames(double* interleaved, int frames) override {
+    seen.assign(interleaved, interleaved + 2 * static_cast<size_t>(frames));
+  }
+  void OnRateChanged() override {}
+  std::vector<double> seen;
+};
+
+TEST(LoudInput, SamplesBeyondTheLimitAreTakenAtTheLimitWithTheirSign) {
+  SeeingProcessor p;
+  p.SetOversampling(1);
+  const double limit = AudioProcessor::kInputLimit;
+  std::vector<double> v = {DBL_MAX, -DBL_MAX, 1e201, -limit, limit, -1e199, NAN, -INFINITY};
+  ASSERT_TRUE(p.ProcessInterleaved(v.data(), 4));
+  const std::vector<double> expected = {limit, -limit, limit, -limit, limit, -1e199, 0.0, 0.0};
+  EXPECT_EQ(p.seen, expected);
+  EXPECT_EQ(limit, 1e200);
+}
+
+bool AllFinite(const std::vector<double>& v) {
+  for (double x : v) {
+    if (!std::isfinite(x)) return false;
+  }
+  return true;
+}
+
+// One extreme sample in an ordinary block, at every oversampling factor, with and without
+// saturation, on every filter road: the whole block and the next one come out finite and the filter
+// memories stay finite.
+TEST(LoudInput, EveryFiniteSampleGivesFiniteOutputOnEveryRoad) {
+  const double extremes[] = {DBL_MAX, -DBL_MAX, 1e308, -1e300, 1e250, 2e200, 1e200, DBL_MIN,
+                             4.9e-324};
+  const struct {
+    int rate;
+    int factor;
+  } runs[] = {{44100, 4}, {48000, 4}, {96000, 2}, {192000, 1}, {22050, 8}};
+  enum Road { kWide, kTwoLane, kPerChannel };
+  for (Road road : {kWide, kTwoLane, kPerChannel}) {
+    if (road == kTwoLane) Dsp::AllowWideRoad(false);
+    if (road == kPerChannel) Dsp::AllowPackedRoad(false);
+    for (const auto& r : runs) {
+      for (double drive : {0.0, 2.0}) {
+        for (double x : extremes) {
+          SCOPED_TRACE(testing::Message() << "road " << road << ", " << r.rate << " Hz, drive " << drive
+                                          << ", sample " << x);
+          Ombrelux e;
+          Configure(e, r.rate, r.factor, drive);
+          std::vector<double> v = dsptest::RandomStereo(256, 7, 0.5);
+          ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));  // a first block: filters running
+          v = dsptest::RandomStereo(256, 8, 0.5);
+          v[2 * 100] = x;
+          ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));
+          EXPECT_TRUE(AllFinite(v));
+          EXPECT_TRUE(std::isfinite(e.mGainChangeDb));
+          EXPECT_TRUE(e.UpFilter().HistoryFinite());
+          EXPECT_TRUE(e.DownFilter().HistoryFinite());
+          v = dsptest::RandomStereo(256, 9, 0.5);
+          ASSERT_TRUE(e.ProcessInterleaved(v.data(), 256));
+          EXPECT_TRUE(AllFinite(v));
+        }
+      }
+    }
+    Dsp::AllowWideRoad(true);
+    Dsp::AllowPackedRoad(true);
+  }
+}
+
+}  // namespace

@@ -1,149 +1,326 @@
-// Engine benchmark: ns per stereo input frame and the real-time factor of Ombrelux at 44.1 kHz
-// (factor 4), 96 kHz (factor 2) and 192 kHz (factor 1), for blocks of 32, 512 and 4096 frames, on
-// noise and on silence after loud noise. QO_TWO_LANE=1 in the environment keeps the engine on its
-// two-lane (SSE2) road where the processor has AVX2. With Google Benchmark natively, a plain timing loop in the
-// Windows builds (run under Wine: tools/wine64-run.sh build/win64/bench/bench_engine.exe).
+// Engine benchmark: wall-clock nanoseconds per stereo input frame of Ombrelux, for every case of
+// rate (44.1 and 48 kHz at factor 4, 96 kHz at 2, 192 kHz at 1), block length (1, 32, 64, 256,
+// 512, 4096 frames) and signal (program-like noise, silence after loud input, a full-scale square
+// wave, subnormal-level noise), on the four-lane AVX2 road and the two-lane SSE2 road. With a
+// baseline module (an older revision's engine, see README.md) every case is measured for both
+// engines side by side, in alternating rounds, so that load on the machine touches both alike.
+// One more case runs the plug-in itself through the base's float host-block entry.
+//
+// A take is 65536 frames at the host rate, run block by block through the engine in place; only
+// the block calls are timed. The input is laid out again before each take and the output is
+// summed after it (both outside the timed stretch), so nothing can be optimised away. Each figure
+// is the fastest take (the machine may be shared; interruptions only make takes slower).
+//
+// Usage: bench_engine [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road R]
+//   --seconds  time spent per case and engine and road (default 0.15)
+//   --only     run only the cases whose name holds TEXT (e.g. "48000x4 b256"), or "plugin"
+//   --road     AVX2 or SSE2: measure that road only
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
-#include "dsp/cpufeatures.h"
-#include "dsp/ombrelux.h"
+#include "bench/engine_api.h"
 
-#if defined(QO_GBENCH)
-#include <benchmark/benchmark.h>
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#endif
 
-#include <string>
+#if defined(QO_BENCH_PLUGIN)
+#include "plugin/quibelombrelux.h"
 #endif
 
 namespace {
+
+constexpr int kTakeFrames = 65536;    // frames per timed take, at the host rate
+constexpr int kLoudPrefix = 16384;    // untimed loud frames before each silent take
+
+enum Signal { kProgram, kSilence, kSquare, kSubnormal };
+const char* const kSignalNames[] = {"program", "silence", "square", "subnorm"};
+
 struct Case {
   int rate;
   int factor;
   int block;
-  bool silence;
+  Signal signal;
+  std::string Name() const {
+    char s[64];
+    std::snprintf(s, sizeof s, "%dx%d b%d %s", rate, factor, block, kSignalNames[signal]);
+    return s;
+  }
 };
 
-// The plug-in's default settings, converted as the plug-in converts them.
-void Configure(Ombrelux& e, int rate, int factor) {
-  e.ChangeSampleRate(rate);
-  e.SetOversampling(factor);
-  auto lin = [](double db) { return std::exp(db * 0.1151292546497); };
-  e.mTopComp.mThreshold = lin(-19.0);
-  e.mTopComp.mRatio = 2.0;
-  e.mMidComp.mThreshold = lin(-24.0);
-  e.mMidComp.mRatio = 2.0;
-  e.mBtmComp.mThreshold = lin(-29.0);
-  e.mBtmComp.mRatio = 2.0;
-  const double high = static_cast<double>(rate) * factor;
-  const double attack = std::exp(-1.0 / (0.010 * high));
-  const double release = std::exp(-1.0 / (0.500 * high));
-  e.mTracker.mLeft.mAttackCoef = e.mTracker.mRight.mAttackCoef = attack;
-  e.mTracker.mLeft.mReleaseCoef = e.mTracker.mRight.mReleaseCoef = release;
-  e.mSaturation = 20.0 / 10.0;
+double Uniform(uint64_t* seed) {  // in [-1, 1)
+  *seed = *seed * 6364136223846793005ull + 1442695040888963407ull;
+  return static_cast<double>(*seed >> 11) / 4503599627370496.0 - 1.0;
 }
 
-struct Fixture {
-  Ombrelux engine;
-  std::vector<double> noise;
-  std::vector<double> work;
-  Case c;
-  uint64_t seed = 12345;
+// kTakeFrames interleaved stereo frames of the signal (for silence: the zeros of the take).
+std::vector<double> MakeSignal(Signal s, int rate) {
+  std::vector<double> v(2 * static_cast<size_t>(kTakeFrames), 0.0);
+  uint64_t seed = 0x5eed;
+  const double pi = 3.141592653589793;
+  for (int i = 0; i < kTakeFrames; ++i) {
+    double l = 0.0, r = 0.0;
+    switch (s) {
+      case kProgram: {
+        // Independent noise per channel under one slow level envelope from -57 to -3 dBFS, so
+        // that every band and the gate come into play over a take.
+        const double db = -30.0 + 27.0 * std::sin(2.0 * pi * i / kTakeFrames);
+        const double level = std::pow(10.0, db / 20.0);
+        l = level * Uniform(&seed);
+        r = level * Uniform(&seed);
+        break;
+      }
+      case kSilence:
+        break;
+      case kSquare: {
+        const int period = rate / 100;  // 100 Hz
+        l = r = (i % period) < period / 2 ? 1.0 : -1.0;
+        break;
+      }
+      case kSubnormal:
+        l = 1e-310 * Uniform(&seed);
+        r = 1e-310 * Uniform(&seed);
+        break;
+    }
+    v[2 * static_cast<size_t>(i)] = l;
+    v[2 * static_cast<size_t>(i) + 1] = r;
+  }
+  return v;
+}
 
-  explicit Fixture(const Case& cs) : c(cs) {
-    Configure(engine, c.rate, c.factor);
-    noise.resize(static_cast<size_t>(c.block) * 2);
-    for (double& v : noise) {
-      seed = seed * 6364136223846793005ull + 1442695040888963407ull;
-      v = (static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5) * 1.0;
-    }
-    work.resize(noise.size());
-    // Loud audio first, so silence measures the decaying tails.
-    for (int i = 0; i < 50; ++i) RunBlock(false);
+// Loud noise (-3 dBFS peak) that goes before every silent take.
+std::vector<double> LoudPrefix() {
+  std::vector<double> v(2 * static_cast<size_t>(kLoudPrefix));
+  uint64_t seed = 77;
+  for (double& x : v) x = 0.7 * Uniform(&seed);
+  return v;
+}
+
+volatile double gSink;
+
+// One engine on one road for one case: its own instance and buffers, and its fastest take.
+struct Runner {
+  const QoBenchEngineApi* api;
+  bool wide;
+  void* engine = nullptr;
+  const std::vector<double>* source;
+  const std::vector<double>* prefix;  // null unless the case is silence after loud input
+  std::vector<double> work;
+  std::vector<double> loud;
+  double bestSeconds = 1e30;
+  int takes = 0;
+
+  Runner(const QoBenchEngineApi* a, bool w, const Case& c, const std::vector<double>* src,
+         const std::vector<double>* pre)
+      : api(a), wide(w), source(src), prefix(pre), work(src->size()) {
+    api->allow_wide(wide);
+    engine = api->create(c.rate, c.factor, c.block);
+    if (prefix) loud.resize(prefix->size());
   }
-  void RunBlock(bool silence) {
-    if (silence) {
-      for (double& v : work) v = 0.0;
-    } else {
-      work = noise;
-    }
-    engine.ProcessInterleaved(work.data(), c.block);
+  ~Runner() {
+    if (engine) api->destroy(engine);
   }
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
+
+  void Take(int block, bool timed) {
+    api->allow_wide(wide);
+    if (prefix) {
+      std::memcpy(loud.data(), prefix->data(), loud.size() * sizeof(double));
+      for (int f = 0; f < kLoudPrefix; f += block) {
+        api->process(engine, loud.data() + 2 * static_cast<size_t>(f), block);
+      }
+    }
+    std::memcpy(work.data(), source->data(), work.size() * sizeof(double));
+    double* p = work.data();
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int f = 0; f < kTakeFrames; f += block) api->process(engine, p + 2 * static_cast<size_t>(f), block);
+    const auto t1 = std::chrono::steady_clock::now();
+    double sum = 0.0;
+    for (double x : work) sum += x;
+    gSink = sum;
+    if (timed) {
+      const double s = std::chrono::duration<double>(t1 - t0).count();
+      if (s < bestSeconds) bestSeconds = s;
+      ++takes;
+    }
+  }
+  double NsPerFrame() const { return bestSeconds * 1e9 / kTakeFrames; }
 };
+
+// Runs the runners in alternating rounds until each has had `seconds` of takes (and at least 5).
+void Measure(std::vector<Runner*>& runners, int block, double seconds) {
+  for (Runner* r : runners) r->Take(block, false);  // warm up
+  const auto start = std::chrono::steady_clock::now();
+  const double budget = seconds * static_cast<double>(runners.size());
+  for (;;) {
+    for (Runner* r : runners) r->Take(block, true);
+    const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (spent >= budget && runners[0]->takes >= 5) break;
+  }
+}
 
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
-  const int rates[3][2] = {{44100, 4}, {96000, 2}, {192000, 1}};
+  const int rates[4][2] = {{44100, 4}, {48000, 4}, {96000, 2}, {192000, 1}};
   for (const auto& rf : rates) {
-    for (int block : {32, 512, 4096}) {
-      for (bool silence : {false, true}) cases.push_back(Case{rf[0], rf[1], block, silence});
+    for (int block : {1, 32, 64, 256, 512, 4096}) {
+      for (Signal s : {kProgram, kSilence, kSquare, kSubnormal}) cases.push_back(Case{rf[0], rf[1], block, s});
     }
   }
   return cases;
 }
 
-// Applies QO_TWO_LANE and names the road the engine runs on.
-const char* ChooseRoad() {
-  const char* twoLane = std::getenv("QO_TWO_LANE");
-  if (twoLane && twoLane[0] == '1') Dsp::AllowWideRoad(false);
-  return Dsp::WideRoadActive() ? "AVX2, four lanes" : "SSE2, two lanes";
+const QoBenchEngineApi* LoadBaseline(const char* path) {
+#if defined(_WIN32)
+  (void)path;
+  return nullptr;
+#else
+  if (!path || !*path) return nullptr;
+  void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  if (!module) {
+    std::fprintf(stderr, "baseline module not loaded: %s\n", dlerror());
+    return nullptr;
+  }
+  auto fn = reinterpret_cast<QoBenchEngineApiFn>(dlsym(module, QO_BENCH_ENGINE_API_SYMBOL));
+  return fn ? fn() : nullptr;
+#endif
 }
 
-#if !defined(QO_GBENCH)
-double MeasureNsPerFrame(const Case& c, double seconds) {
-  Fixture f(c);
-  using clock = std::chrono::steady_clock;
-  long blocks = 0;
-  const auto start = clock::now();
-  double elapsed = 0.0;
-  do {
-    for (int i = 0; i < 64; ++i) f.RunBlock(c.silence);
-    blocks += 64;
-    elapsed = std::chrono::duration<double>(clock::now() - start).count();
-  } while (elapsed < seconds);
-  return elapsed * 1e9 / (static_cast<double>(blocks) * c.block);
+#if defined(QO_BENCH_PLUGIN)
+// The plug-in at 48 kHz with its default parameters, fed 256-frame float blocks of the program
+// signal on two separate input and output channels, as a VST3 host hands them over; measured
+// against the engine alone on the same signal and block length.
+void PluginCase(double seconds, bool bothRoads) {
+  const int block = 256;
+  const std::vector<double> program = MakeSignal(kProgram, 48000);
+  std::vector<float> inL(kTakeFrames), inR(kTakeFrames), outL(kTakeFrames), outR(kTakeFrames);
+  for (int i = 0; i < kTakeFrames; ++i) {
+    inL[i] = static_cast<float>(program[2 * static_cast<size_t>(i)]);
+    inR[i] = static_cast<float>(program[2 * static_cast<size_t>(i) + 1]);
+  }
+  const QoBenchEngineApi* api = QoBenchCurrentEngineApi();
+  std::printf("\nplug-in layer, 48000 Hz, 256-frame float blocks, program signal (ns per stereo frame)\n");
+  std::printf("%-6s %12s %12s %10s\n", "road", "engine", "plug-in", "plug/eng");
+  for (bool wide : {true, false}) {
+    if (!wide && !bothRoads) break;
+    api->allow_wide(wide);
+    QuibelOmbrelux* fx = new QuibelOmbrelux(IFxCreateArgs());
+    fx->SetSampleRate(48000.0);
+    fx->ChangeBlockSize(block);
+    fx->ResetAudio();
+    fx->ResendAllParams(kSourceReset);
+    double bestPlugin = 1e30;
+    Case c{48000, 4, block, kProgram};
+    Runner engine(api, wide, c, &program, nullptr);
+    engine.Take(block, false);
+    const auto start = std::chrono::steady_clock::now();
+    int takes = 0;
+    do {
+      engine.Take(block, true);
+      api->allow_wide(wide);
+      const auto t0 = std::chrono::steady_clock::now();
+      for (int f = 0; f < kTakeFrames; f += block) {
+        float* in[2] = {inL.data() + f, inR.data() + f};
+        float* out[2] = {outL.data() + f, outR.data() + f};
+        fx->ProcessHostBlockFloat(in, out, block);
+      }
+      const auto t1 = std::chrono::steady_clock::now();
+      double sum = 0.0;
+      for (int i = 0; i < kTakeFrames; ++i) sum += outL[i] + outR[i];
+      gSink = sum;
+      if (takes++ > 0) {  // the first take warms up
+        const double s = std::chrono::duration<double>(t1 - t0).count();
+        if (s < bestPlugin) bestPlugin = s;
+      }
+    } while (takes < 6 ||
+             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < 2 * seconds);
+    const double plugNs = bestPlugin * 1e9 / kTakeFrames;
+    std::printf("%-6s %12.1f %12.1f %9.1f%%\n", api->road(), engine.NsPerFrame(), plugNs,
+                100.0 * plugNs / engine.NsPerFrame());
+    fx->release();
+  }
+  api->allow_wide(true);
 }
 #endif
+
 }  // namespace
 
-#if defined(QO_GBENCH)
-// Google Benchmark: one benchmark per case, with ns per stereo input frame and the real-time factor
-// as counters.
-void BM_Engine(benchmark::State& state, Case c) {
-  Fixture f(c);
-  for (auto _ : state) f.RunBlock(c.silence);
-  const double frames = static_cast<double>(state.iterations()) * c.block;
-  // seconds / (frames / 1e9): nanoseconds per frame.
-  state.counters["ns_per_frame"] = benchmark::Counter(frames / 1e9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["x_realtime"] = benchmark::Counter(frames / c.rate, benchmark::Counter::kIsRate);
-}
-
 int main(int argc, char** argv) {
-  benchmark::AddCustomContext("engine road", ChooseRoad());
-  for (const Case& c : AllCases()) {
-    const std::string name = "Engine/" + std::to_string(c.rate) + "Hz_x" + std::to_string(c.factor) +
-                             "/block" + std::to_string(c.block) + (c.silence ? "/silence" : "/noise");
-    benchmark::RegisterBenchmark(name.c_str(), BM_Engine, c);
-  }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+  double seconds = 0.15;
+  std::string only;
+  std::string road;
+#if defined(QO_BENCH_BASELINE_MODULE)
+  const char* baselinePath = QO_BENCH_BASELINE_MODULE;
 #else
-int main(int argc, char** argv) {
-  const double seconds = argc > 1 ? std::atof(argv[1]) : 0.5;
-  std::printf("engine road: %s\n", ChooseRoad());
-  std::printf("%-8s %-6s %-6s %-8s %12s %12s\n", "rate", "factor", "block", "signal", "ns/frame",
-              "x realtime");
-  for (const Case& c : AllCases()) {
-    const double ns = MeasureNsPerFrame(c, seconds);
-    std::printf("%-8d %-6d %-6d %-8s %12.1f %12.1f\n", c.rate, c.factor, c.block,
-                c.silence ? "silence" : "noise", ns, 1e9 / (ns * c.rate));
+  const char* baselinePath = nullptr;
+#endif
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
+      seconds = std::atof(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--baseline") && i + 1 < argc) {
+      baselinePath = argv[++i];
+    } else if (!std::strcmp(argv[i], "--no-baseline")) {
+      baselinePath = nullptr;
+    } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
+      only = argv[++i];
+    } else if (!std::strcmp(argv[i], "--road") && i + 1 < argc) {
+      road = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: %s [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road AVX2|SSE2]\n", argv[0]);
+      return 2;
+    }
   }
+  const QoBenchEngineApi* current = QoBenchCurrentEngineApi();
+  const QoBenchEngineApi* baseline = LoadBaseline(baselinePath);
+
+  current->allow_wide(true);
+  const bool wideHere = std::strcmp(current->road(), "SSE2") != 0;
+  std::printf("wall-clock ns per stereo input frame (fastest take of %d frames); x rt = real-time factor\n",
+              kTakeFrames);
+  if (baseline) std::printf("before = baseline module %s; after = this tree\n", baselinePath);
+  if (!wideHere) std::printf("(no AVX2 here: only the two-lane road is measured)\n");
+  std::printf("%-26s %-5s %9s %9s %8s %9s\n", "case", "road", "before", "after", "change", "x rt");
+
+  for (const Case& c : AllCases()) {
+    const std::string name = c.Name();
+    if (!only.empty() && name.find(only) == std::string::npos) continue;
+    const std::vector<double> source = MakeSignal(c.signal, c.rate);
+    const std::vector<double> prefix = LoudPrefix();
+    const std::vector<double>* pre = c.signal == kSilence ? &prefix : nullptr;
+    for (bool wide : {true, false}) {
+      if (wide && !wideHere) continue;
+      if (!road.empty() && road != (wide ? "AVX2" : "SSE2")) continue;
+      Runner after(current, wide, c, &source, pre);
+      std::vector<Runner*> runners{&after};
+      Runner* beforePtr = nullptr;
+      if (baseline) {
+        beforePtr = new Runner(baseline, wide, c, &source, pre);
+        runners.insert(runners.begin(), beforePtr);
+      }
+      Measure(runners, c.block, seconds);
+      const double a = after.NsPerFrame();
+      const double rt = 1e9 / (a * c.rate);
+      if (beforePtr) {
+        const double b = beforePtr->NsPerFrame();
+        std::printf("%-26s %-5s %9.1f %9.1f %7.0f%% %9.1f\n", name.c_str(), wide ? "AVX2" : "SSE2", b, a,
+                    100.0 * (a - b) / b, rt);
+        delete beforePtr;
+      } else {
+        std::printf("%-26s %-5s %9s %9.1f %8s %9.1f\n", name.c_str(), wide ? "AVX2" : "SSE2", "-", a, "", rt);
+      }
+      std::fflush(stdout);
+    }
+  }
+  current->allow_wide(true);
+#if defined(QO_BENCH_PLUGIN)
+  if (only.empty() || only == "plugin") PluginCase(seconds, wideHere);
+#endif
   return 0;
 }
-#endif

@@ -90,6 +90,10 @@ class DenormalGuard {
 };
 }  // namespace
 
+void AudioProcessor::MixDry(double* wet, const double* dry, size_t count) const {
+  for (size_t i = 0; i < count; ++i) wet[i] = wet[i] * mMix + dry[i] * (1.0 - mMix);
+}
+
 bool AudioProcessor::ReserveScratch(size_t highFrames) {
   if (mOversampling < 2) return mDry.Reserve(highFrames * 2) != nullptr;
   return mHighRate.Reserve(highFrames * 2) && mDry.Reserve(highFrames * 2);
@@ -118,11 +122,14 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
     const double x = buffer[i];
     if (!(std::fabs(x) <= kInputLimit)) buffer[i] = std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
   }
+  // With the wet share at 1 the dry signal is multiplied by 0 and the wet one by 1: the stage
+  // changes nothing (the samples are finite), so neither the dry copy nor the mix is made.
+  const bool mixesDry = mMix != 1.0;
   double* dry = mDry.Get();
   if (factor == 1) {
-    if (n) std::memcpy(dry, buffer, n * sizeof(double));
+    if (mixesDry && n) std::memcpy(dry, buffer, n * sizeof(double));
     ProcessFrames(buffer, frames);
-    for (size_t i = 0; i < n; ++i) buffer[i] = buffer[i] * mMix + dry[i] * (1.0 - mMix);
+    if (mixesDry) MixDry(buffer, dry, n);
     return true;
   }
 
@@ -138,9 +145,9 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
     }
   }
   mUpFilter.FilterFrames(high, hi);
-  if (hn) std::memcpy(dry, hi, hn * sizeof(double));
+  if (mixesDry && hn) std::memcpy(dry, hi, hn * sizeof(double));
   ProcessFrames(hi, static_cast<int>(high));
-  for (size_t i = 0; i < hn; ++i) hi[i] = hi[i] * mMix + dry[i] * (1.0 - mMix);
+  if (mixesDry) MixDry(hi, dry, hn);
   FilterAndDecimate(hi, buffer, static_cast<int>(high));
   RecoverFilters();
   return true;

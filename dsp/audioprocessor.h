@@ -81,6 +81,8 @@ class AudioProcessor {
   // Called when a block is refused and passes unprocessed.
   virtual void BlockLeftDry() {}
   void DesignFilters();
+  // The dry/wet stage: wet[i] := wet[i] mMix + dry[i] (1 - mMix).
+  void MixDry(double* wet, const double* dry, size_t count) const;
   // Called after a block whose processing may have overflowed: clears non-finite filter memories.
   void RecoverFilters();
 

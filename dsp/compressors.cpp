@@ -80,6 +80,36 @@ void MidComp::GainExponents(const double* env, const double* logs, double* x, in
   }
 }
 
+Dsp::BandLaws BandLawsOf(const TopComp& top, const BtmComp& btm, const MidComp& mid,
+                         double topLowest, double topHighest, double midLowest, double midHighest) {
+  Dsp::BandLaws b;
+  // A band without a knee gets NaN bounds: no level lies between them.
+  const double t = top.LnThreshold() * Dsp::kDbPerNeper;
+  const Knee topKnee(t, 0.5);
+  const bool topHasKnee = topKnee.k > 0.0;
+  b.topT = t;
+  b.topLo = topHasKnee ? topKnee.lo : NAN;
+  b.topHi = topHasKnee ? topKnee.hi : NAN;
+  b.topQ = 1.0 - 1.0 / top.mRatio;
+  b.topBend = 0.5 * b.topQ / topKnee.k;
+  b.topLowest = topLowest;
+  b.topHighest = topHighest;
+  const double u = btm.LnThreshold() * Dsp::kDbPerNeper;
+  const Knee btmKnee(u, 0.2);
+  const bool btmHasKnee = btmKnee.k > 0.0;
+  b.btmT = u;
+  b.btmLo = btmHasKnee ? btmKnee.lo : NAN;
+  b.btmHi = btmHasKnee ? btmKnee.hi : NAN;
+  b.btmQ = 1.0 - 1.0 / btm.mRatio;
+  b.btmBend = 0.5 * b.btmQ / btmKnee.k;
+  b.midLnT = mid.LnThreshold();
+  b.midMove = 1.0 / std::sqrt(mid.mRatio) - 1.0;
+  b.midFarBelow = -110.0 * Dsp::kNeperPerDb;
+  b.midLowest = midLowest;
+  b.midHighest = midHighest;
+  return b;
+}
+
 namespace {
 // The gains a band applied to a block: the smallest and the largest (1 when every frame was gated).
 struct GainRange {

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "dsp/bandlaws.h"
+
 namespace Dsp {
 // dB of a linear amplitude and back, with the constants the engine and the plug-in share.
 inline constexpr double kDbPerNeper = 8.685889638065037;  // 20 / ln 10
@@ -47,6 +49,8 @@ class BasicComp {
   // given logs[i] = ln |env[i]| as NaturalLogs gives it; exactly 0 where the gain is 1 (gated
   // frames among them). Bands that read one envelope can add these and take one exponential.
   virtual void GainExponents(const double* env, const double* logs, double* x, int n) const = 0;
+  // ln |mThreshold|.
+  double LnThreshold() const { return mLnThreshold(std::fabs(mThreshold)); }
 
   double mThreshold = 1.0;            // linear amplitude
   double mRatio = 1.0;
@@ -58,6 +62,13 @@ class BasicComp {
  protected:
   mutable CachedLog mLnThreshold;     // of |mThreshold|
 };
+
+// The constants of the three bands' curves, as their GainExponents use them, for BandExponents
+// (bandlaws.h). The exponent limits are the logarithms of Top's and Mid's gain limits, passed in
+// (their owner keeps them).
+Dsp::BandLaws BandLawsOf(const class TopComp& top, const class BtmComp& btm,
+                         const class MidComp& mid, double topLowest, double topHighest,
+                         double midLowest, double midHighest);
 
 // Downward above the threshold, with a soft knee for thresholds below 0 dB; limited to +-12 dB.
 // Block result: the smallest gain.

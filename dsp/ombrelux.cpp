@@ -2,32 +2,55 @@
 
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "dsp/vecmath.h"
 
-void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
+#if defined(__GNUC__)
+#define QO_ENV_INLINE inline __attribute__((always_inline))
+#else
+#define QO_ENV_INLINE inline
+#endif
+
+namespace {
+// The tracker over frames whose left and right samples lie `stride` doubles apart from one frame
+// to the next.
+template <int kStride>
+QO_ENV_INLINE void TrackFrames(EnvelopeTracker& t, const double* left, const double* right, int frames) {
   double peak = 0.0;  // kept local: a member would go through memory on every frame
-  double* out = mBuffer;
-  double envL = mLeft.mEnv, envR = mRight.mEnv;
+  double* out = t.mBuffer;
+  double envL = t.mLeft.mEnv, envR = t.mRight.mEnv;
+  const double attL = t.mLeft.mAttackCoef, relL = t.mLeft.mReleaseCoef;
+  const double attR = t.mRight.mAttackCoef, relR = t.mRight.mReleaseCoef;
   for (int i = 0; i < frames; ++i) {
-    const double a = std::fabs(left[i]);
-    const double cl = a > envL ? mLeft.mAttackCoef : mLeft.mReleaseCoef;
-    envL = (1.0 - cl) * a + cl * envL;
-    const double b = std::fabs(right[i]);
-    const double cr = b > envR ? mRight.mAttackCoef : mRight.mReleaseCoef;
-    envR = (1.0 - cr) * b + cr * envR;
+    // Both candidates are written out, and the comparison only picks one: the compiler can then
+    // let the step from one frame's envelope to the next wait for one product and one sum (the
+    // comparison is predicted), instead of for the comparison, the coefficient's selection, a
+    // product and a sum. The picked value is the one the chosen coefficient gives.
+    const double a = std::fabs(left[kStride * i]);
+    const double upL = (1.0 - attL) * a + attL * envL;
+    const double downL = (1.0 - relL) * a + relL * envL;
+    envL = a > envL ? upL : downL;
+    const double b = std::fabs(right[kStride * i]);
+    const double upR = (1.0 - attR) * b + attR * envR;
+    const double downR = (1.0 - relR) * b + relR * envR;
+    envR = b > envR ? upR : downR;
     double v = envR > envL ? envR : envL;
     if (v < 0.001) v = 0.0;
     out[i] = v;
     if (v > peak) peak = v;
   }
-  mBlockPeak = peak;
+  t.mBlockPeak = peak;
   // An envelope that overflowed would hold every band at its limit for good: start it afresh.
-  mLeft.mEnv = std::isfinite(envL) ? envL : 0.0;
-  mRight.mEnv = std::isfinite(envR) ? envR : 0.0;
+  t.mLeft.mEnv = std::isfinite(envL) ? envL : 0.0;
+  t.mRight.mEnv = std::isfinite(envR) ? envR : 0.0;
+}
+}  // namespace
+
+void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
+  TrackFrames<1>(*this, left, right, frames);
+}
+
+void EnvelopeTracker::RunInterleaved(const double* interleaved, int frames) {
+  TrackFrames<2>(*this, interleaved, interleaved + 1, frames);
 }
 
 Ombrelux::Ombrelux() = default;
@@ -52,8 +75,7 @@ void Ombrelux::SetReleaseSeconds(double seconds) {
 }
 
 bool Ombrelux::ReserveScratch(size_t highFrames) {
-  return AudioProcessor::ReserveScratch(highFrames) && mLeftArray.Reserve(highFrames) &&
-         mRightArray.Reserve(highFrames) && mEnvelopeArray.Reserve(highFrames);
+  return AudioProcessor::ReserveScratch(highFrames) && mEnvelopeArray.Reserve(highFrames);
 }
 
 void Ombrelux::ReportBand(double result) {
@@ -63,51 +85,22 @@ void Ombrelux::ReportBand(double result) {
 }
 
 namespace {
-// x within [lowest, highest]; a NaN stays NaN.
-inline double Within(double x, double lowest, double highest) {
-  x = x > highest ? highest : x;
-  return x < lowest ? lowest : x;
-}
-
 // exp(x), without the library call for an idle band's 0.
 inline double Gain(double x) { return x == 0.0 ? 1.0 : std::exp(x); }
-
-// The smallest and the largest value seen; NaNs are passed over.
-struct Extremes {
-  double lowest;
-  double highest;
-
-  void Take(const double* x, int n) {
-    int i = 0;
-#if defined(__SSE2__)
-    // minpd and maxpd keep the second operand when the first is NaN.
-    __m128d lo = _mm_set1_pd(lowest), hi = _mm_set1_pd(highest);
-    for (; i + 2 <= n; i += 2) {
-      const __m128d v = _mm_loadu_pd(x + i);
-      lo = _mm_min_pd(v, lo);
-      hi = _mm_max_pd(v, hi);
-    }
-    lowest = _mm_cvtsd_f64(_mm_min_sd(_mm_unpackhi_pd(lo, lo), lo));
-    highest = _mm_cvtsd_f64(_mm_max_sd(_mm_unpackhi_pd(hi, hi), hi));
-#endif
-    for (; i < n; ++i) {
-      lowest = x[i] < lowest ? x[i] : lowest;
-      highest = x[i] > highest ? x[i] : highest;
-    }
-  }
-};
 }  // namespace
 
 // TopComp, BtmComp and MidComp in series act on one envelope, so a frame's three gains multiply to
 // exp(xTop + xBtm + xMid) of the bands' exponents (each held within its band's limits): one
-// logarithm and one exponential per frame serve all three. Each band's block result comes from the
-// extremes of its own exponents.
-void Ombrelux::ApplyBands(double* left, double* right, int frames) {
-  constexpr int kChunk = 256;  // the bands' constants are worked out once a chunk
-  const double topLow = mTopLow(mTopComp.mMinGain), topHigh = mTopHigh(mTopComp.mMaxGain);
-  const double midLow = mMidLow(mMidComp.mMinGain), midHigh = mMidHigh(mMidComp.mMaxGain);
-  Extremes topSeen{0.0, 0.0}, btmSeen{0.0, 0.0}, midSeen{0.0, 0.0};  // from gain 1
-  double logs[kChunk], top[kChunk], btm[kChunk], mid[kChunk];
+// logarithm and one exponential per frame serve all three, and the three curves are worked out in
+// one pass. Each band's block result comes from the extremes of its own exponents. The gain goes
+// onto both samples of each interleaved frame.
+void Ombrelux::ApplyBands(double* interleaved, int frames) {
+  constexpr int kChunk = 256;
+  const Dsp::BandLaws laws =
+      BandLawsOf(mTopComp, mBtmComp, mMidComp, mTopLow(mTopComp.mMinGain), mTopHigh(mTopComp.mMaxGain),
+                 mMidLow(mMidComp.mMinGain), mMidHigh(mMidComp.mMaxGain));
+  Dsp::BandExtremes seen;  // from gain 1
+  double gain[kChunk];
   mTopComp.mEnvelope = mBtmComp.mEnvelope = mMidComp.mEnvelope = mExternalEnvelope;
   // Curve mode without an envelope given: nothing to follow, every gain stays 1.
   if (!mExternalEnvelope) frames = 0;
@@ -115,61 +108,44 @@ void Ombrelux::ApplyBands(double* left, double* right, int frames) {
     const int n = frames - base < kChunk ? frames - base : kChunk;
     const double* env = mExternalEnvelope + base;
     if (!AnyAboveGate(env, n)) continue;
-    NaturalLogs(env, logs, n);
-    mTopComp.GainExponents(env, logs, top, n);
-    mBtmComp.GainExponents(env, logs, btm, n);
-    mMidComp.GainExponents(env, logs, mid, n);
-    double* gain = logs;  // the logarithms are used up
-    for (int i = 0; i < n; ++i) {
-      top[i] = Within(top[i], topLow, topHigh);
-      mid[i] = Within(mid[i], midLow, midHigh);
-      gain[i] = (top[i] + btm[i]) + mid[i];
-    }
-    topSeen.Take(top, n);
-    btmSeen.Take(btm, n);
-    midSeen.Take(mid, n);
+    NaturalLogs(env, gain, n);
+    Dsp::BandExponents(laws, env, gain, gain, n, &seen);
     Dsp::ExpArray(gain, gain, n);
+    double* p = interleaved + 2 * static_cast<size_t>(base);
     for (int i = 0; i < n; ++i) {
-      left[base + i] *= gain[i];
-      right[base + i] *= gain[i];
+      p[2 * i] *= gain[i];
+      p[2 * i + 1] *= gain[i];
     }
   }
-  mTopComp.mResult = Gain(topSeen.lowest);
-  mBtmComp.mResult = Gain(btmSeen.highest);
-  mMidComp.mResult = MidComp::ResultOf(Gain(midSeen.highest), Gain(midSeen.lowest));
+  mTopComp.mResult = Gain(seen.topLowest);
+  mBtmComp.mResult = Gain(seen.btmHighest);
+  mMidComp.mResult = MidComp::ResultOf(Gain(seen.midHighest), Gain(seen.midLowest));
 }
 
 void Ombrelux::ProcessFrames(double* buffer, int frames) {
   if (frames < 0) frames = 0;
-  // ProcessInterleaved has reserved the arrays already; a direct call gets them here.
-  const size_t n = static_cast<size_t>(frames);
-  double* left = mLeftArray.Reserve(n);
-  double* right = mRightArray.Reserve(n);
-  if (!left || !right || !mEnvelopeArray.Reserve(n)) {
+  // ProcessInterleaved has reserved the array already; a direct call gets it here.
+  if (!mEnvelopeArray.Reserve(static_cast<size_t>(frames))) {
     mGainChangeDb = 0.0;
     return;
   }
 
   if (!mCurveMode && mSaturation != 0.0) {
-    // tanh(drive x) / drive on every sample, the tanh taken over the whole block at once.
+    // tanh(drive x) / drive on every sample, over the whole block at once.
     const double drive = mSaturation;
-    const double inv = 1.0 / drive;
-    for (int i = 0; i < 2 * frames; ++i) buffer[i] = drive * buffer[i];
-    Dsp::TanhArray(buffer, buffer, 2 * frames);
-    for (int i = 0; i < 2 * frames; ++i) buffer[i] = buffer[i] * inv;
+    Dsp::ScaledTanhArray(buffer, buffer, 2 * frames, drive, 1.0 / drive);
   }
-  DeinterleaveStereo(frames, left, right, buffer);
   mGainChangeDb = 0.0;
 
+  // The tracker and the bands work on the interleaved frames in place: the left and right samples
+  // of a frame are read side by side, and one gain goes onto both.
   if (!mCurveMode) {
     mTracker.mBuffer = mEnvelopeArray.Get();
-    mTracker.Run(left, right, frames);
+    mTracker.RunInterleaved(buffer, frames);
     mExternalEnvelope = mTracker.mBuffer;
   }
-  ApplyBands(left, right, frames);
+  ApplyBands(buffer, frames);
   ReportBand(mTopComp.mResult);
   ReportBand(mBtmComp.mResult);
   ReportBand(mMidComp.mResult);
-
-  InterleaveStereo(frames, buffer, left, right);
 }

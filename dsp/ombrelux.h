@@ -24,6 +24,8 @@ struct EnvelopeTracker {
 
   // Writes one envelope value per frame into mBuffer: the larger channel envelope, 0 below 0.001.
   void Run(const double* left, const double* right, int frames);
+  // The same over interleaved stereo frames.
+  void RunInterleaved(const double* interleaved, int frames);
 };
 
 class Ombrelux : public AudioProcessor {
@@ -62,11 +64,9 @@ class Ombrelux : public AudioProcessor {
  private:
   static double DbToGain(double db);
   void ReportBand(double result);
-  // The three bands over the block, from mExternalEnvelope; sets each band's mResult.
-  void ApplyBands(double* left, double* right, int frames);
+  // The three bands over the interleaved block, from mExternalEnvelope; sets each band's mResult.
+  void ApplyBands(double* interleaved, int frames);
 
   CachedLog mTopLow, mTopHigh, mMidLow, mMidHigh;  // logarithms of the bands' limits
-  ScratchArray mLeftArray;
-  ScratchArray mRightArray;
   ScratchArray mEnvelopeArray;
 };

@@ -3,10 +3,14 @@
 // bits, so which one runs never shows in the results.
 #include "dsp/vecmath.h"
 
+#include "dsp/bandlaws.h"
+#include "dsp/compressors.h"
+
 #include <cmath>
 
 #if defined(__SSE2__)
 #include "dsp/cpufeatures.h"
+#include "dsp/bandkernel.h"
 #include "dsp/vecmath_kernels.h"
 #if defined(QO_AVX2_ROAD)
 #include "dsp/vecmath_avx2.h"
@@ -36,6 +40,15 @@ void TanhArray(const double* in, double* out, int n) {
   QO_VM_WIDE(TanhArrayAvx2(in, out, n));
   Run<Sse2Ops, Tanh>(in, out, n);
 }
+void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
+  QO_VM_WIDE(ScaledTanhArrayAvx2(in, out, n, pre, post));
+  Run<Sse2Ops, Tanh, true>(in, out, n, pre, post);
+}
+void BandExponents(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
+                   BandExtremes* seen) {
+  QO_VM_WIDE(BandExponentsAvx2(laws, env, logs, sums, n, seen));
+  RunBands<Sse2Ops>(laws, env, logs, sums, n, seen);
+}
 #undef QO_VM_WIDE
 
 #else  // no SSE2: the std:: functions
@@ -48,6 +61,38 @@ void LogArray(const double* in, double* out, int n) {
 }
 void TanhArray(const double* in, double* out, int n) {
   for (int i = 0; i < n; ++i) out[i] = std::tanh(in[i]);
+}
+void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
+  for (int i = 0; i < n; ++i) out[i] = std::tanh(pre * in[i]) * post;
+}
+void BandExponents(const BandLaws& b, const double* env, const double* logs, double* sums, int n,
+                   BandExtremes* seen) {
+  auto within = [](double x, double lowest, double highest) {
+    x = highest < x ? highest : x;
+    return x < lowest ? lowest : x;
+  };
+  for (int i = 0; i < n; ++i) {
+    const bool gated = env[i] < kGateLevel;
+    const double level = logs[i] * kDbPerNeper;
+    const double topLine = (b.topT - level) * b.topQ;
+    const double topBend = ((level - b.topLo) * b.topBend) * (b.topLo - level);
+    const bool inTop = (b.topLo < level) & (level < b.topHi);
+    const double topH = inTop ? topBend : (topLine >= 0.0 ? 0.0 : topLine);
+    const double top = within(gated ? 0.0 : topH * kNeperPerDb, b.topLowest, b.topHighest);
+    const double btmLine = (b.btmT - level) * b.btmQ;
+    const double btmBend = ((b.btmHi - level) * b.btmBend) * (b.btmHi - level);
+    const bool inBtm = (b.btmLo < level) & (level < b.btmHi);
+    const double btmH = inBtm ? btmBend : (btmLine <= 0.0 ? 0.0 : btmLine);
+    const double btm = gated ? 0.0 : btmH * kNeperPerDb;
+    const double d = logs[i] - b.midLnT;
+    const double v = d <= b.midFarBelow ? 0.0 : d * b.midMove;
+    const double mid = within((gated | (d == INFINITY)) ? 0.0 : v, b.midLowest, b.midHighest);
+    sums[i] = (top + btm) + mid;
+    seen->topLowest = top < seen->topLowest ? top : seen->topLowest;
+    seen->btmHighest = btm > seen->btmHighest ? btm : seen->btmHighest;
+    seen->midLowest = mid < seen->midLowest ? mid : seen->midLowest;
+    seen->midHighest = mid > seen->midHighest ? mid : seen->midHighest;
+  }
 }
 
 #endif

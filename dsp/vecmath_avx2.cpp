@@ -5,6 +5,7 @@
 
 #include <immintrin.h>
 
+#include "dsp/bandkernel.h"
 #include "dsp/vecmath_kernels.h"
 
 namespace Dsp {
@@ -22,6 +23,8 @@ struct Avx2Ops {
   static QO_VM_INLINE D Or(D a, D b) { return _mm256_or_pd(a, b); }
   static QO_VM_INLINE D AndNot(D a, D b) { return _mm256_andnot_pd(a, b); }
   static QO_VM_INLINE D Min(D a, D b) { return _mm256_min_pd(a, b); }
+  static QO_VM_INLINE D Max(D a, D b) { return _mm256_max_pd(a, b); }
+  static QO_VM_INLINE D Equal(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
   // The comparison predicates of the SSE2 instructions (same results, NaN included).
   static QO_VM_INLINE D Less(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OS); }
   static QO_VM_INLINE D LessEqual(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LE_OS); }
@@ -57,6 +60,15 @@ void LogArrayAvx2(const double* in, double* out, int n) {
 }
 void TanhArrayAvx2(const double* in, double* out, int n) {
   Run<Avx2Ops, Tanh>(in, out, n);
+  _mm256_zeroupper();
+}
+void ScaledTanhArrayAvx2(const double* in, double* out, int n, double pre, double post) {
+  Run<Avx2Ops, Tanh, true>(in, out, n, pre, post);
+  _mm256_zeroupper();
+}
+void BandExponentsAvx2(const BandLaws& laws, const double* env, const double* logs, double* sums,
+                       int n, BandExtremes* seen) {
+  RunBands<Avx2Ops>(laws, env, logs, sums, n, seen);
   _mm256_zeroupper();
 }
 

@@ -7,4 +7,9 @@ namespace Dsp {
 void ExpArrayAvx2(const double* in, double* out, int n);
 void LogArrayAvx2(const double* in, double* out, int n);
 void TanhArrayAvx2(const double* in, double* out, int n);
+void ScaledTanhArrayAvx2(const double* in, double* out, int n, double pre, double post);
+struct BandLaws;
+struct BandExtremes;
+void BandExponentsAvx2(const BandLaws& laws, const double* env, const double* logs, double* sums,
+                       int n, BandExtremes* seen);
 }  // namespace Dsp

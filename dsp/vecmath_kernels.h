@@ -8,14 +8,10 @@
 // overflow/underflow of exp, non-normal or non-positive arguments of log) goes back to the std::
 // function for those lanes.
 //
-// Accuracy without fused multiply-add comes from carrying the few operations that lose the most as
-// head + tail pairs:
-//  - a number can be cut to its leading 26 significant bits by masking the low 27 mantissa bits
-//    (Head26); the product of two such heads has at most 52 bits and is exact;
-//  - a + b with |a| >= |b| gives its rounding error exactly as b - ((a + b) - a);
-//  - x - y is exact when y lies within a factor 2 of x.
-// Every polynomial is a plain Taylor series (coefficients 1/k! and 1/(2k+1), rounded once by the
-// compiler), truncated where the next term falls below 2^-57 of the result.
+// Without fused multiply-add the results are within a few ulps (relative error below 4e-16): the
+// arguments are reduced with ln 2 in two parts, the reduced argument is rounded once, and every
+// later rounding is of a term no larger than the sum it enters. The polynomials are fitted to
+// their functions over the reduced interval (see ExpTail3 and AtanhTail3).
 //
 // Everything here has internal linkage on purpose: the file is compiled once per instruction set,
 // and no copy built for a wider set may ever stand in for the plain one. Only for SSE2 builds.
@@ -52,6 +48,8 @@ struct Sse2Ops {
   static QO_VM_INLINE D Or(D a, D b) { return _mm_or_pd(a, b); }
   static QO_VM_INLINE D AndNot(D a, D b) { return _mm_andnot_pd(a, b); }
   static QO_VM_INLINE D Min(D a, D b) { return _mm_min_pd(a, b); }
+  static QO_VM_INLINE D Max(D a, D b) { return _mm_max_pd(a, b); }
+  static QO_VM_INLINE D Equal(D a, D b) { return _mm_cmpeq_pd(a, b); }
   static QO_VM_INLINE D Less(D a, D b) { return _mm_cmplt_pd(a, b); }
   static QO_VM_INLINE D LessEqual(D a, D b) { return _mm_cmple_pd(a, b); }
   static QO_VM_INLINE D GreaterEqual(D a, D b) { return _mm_cmpge_pd(a, b); }
@@ -165,7 +163,9 @@ QO_VM_INLINE F64<T, N> operator*(const F64<T, N>& a, double b) {
 QO_VM_FLOAT2(operator&, And)
 QO_VM_FLOAT2(operator|, Or)
 QO_VM_FLOAT2(AndNot, AndNot)  // ~a & b
-QO_VM_FLOAT2(MinOf, Min)
+QO_VM_FLOAT2(MinOf, Min)  // a < b ? a : b, so b where either is NaN
+QO_VM_FLOAT2(MaxOf, Max)  // a > b ? a : b, so b where either is NaN
+QO_VM_FLOAT2(EqualOf, Equal)
 QO_VM_FLOAT2(LessOf, Less)
 QO_VM_FLOAT2(LessEqualOf, LessEqual)
 QO_VM_FLOAT2(GreaterEqualOf, GreaterEqual)
@@ -250,19 +250,6 @@ QO_VM_INLINE void Store(double* p, const F64<T, N>& a) {
 
 // ---------------------------------------------------------------- shared pieces
 
-// 1/k! for k = 0..15, each correctly rounded (k! is exact in a double up to 18!).
-struct InvFactorialTable {
-  double v[16];
-  constexpr InvFactorialTable() : v() {
-    double f = 1.0;
-    for (int k = 0; k < 16; ++k) {
-      if (k > 1) f *= k;
-      v[k] = 1.0 / f;
-    }
-  }
-};
-constexpr InvFactorialTable kInvFact;
-
 // ln 2 in two parts. The head keeps 42 significant bits, so n * kLn2Hi is exact for |n| < 2^11;
 // the tail is the correctly rounded rest, ln 2 - kLn2Hi (the remainder beyond it is ~2^-98).
 constexpr double kLn2Hi = 0x1.62e42fefa38p-1;
@@ -284,12 +271,6 @@ QO_VM_INLINE F64<T, N> Lin(double a, double b, const F64<T, N>& t) {
   return a + b * t;
 }
 
-// The leading 26 significant bits of each lane (low 27 mantissa bits cleared).
-template <class T, int N>
-QO_VM_INLINE F64<T, N> Head26(const F64<T, N>& x) {
-  return x & FromBits(SetI<T, N>(static_cast<long long>(0xFFFFFFFFF8000000ULL)));
-}
-
 // Rounds x / ln 2 to the nearest integer n: returns n as a double, and n shifted into the exponent
 // field (n * 2^52 modulo 2^64 in each 64-bit lane, ready to be added to a double's bits). The sum
 // k = x / ln 2 + 1.5 * 2^52 holds n in its low mantissa bits, and the bits above them (those of
@@ -302,32 +283,26 @@ QO_VM_INLINE F64<T, N> RoundToLn2Multiple(const F64<T, N>& x, I64<T, N>* nExpone
   return k - magic;
 }
 
-// r = x - n ln 2 as r + c, |r| <= ~0.347. x - n * kLn2Hi is exact (n * kLn2Hi is exact, and for
-// n != 0 it lies within a factor 2 of x); c is the rounding error of subtracting the tail.
+// r = x - n ln 2 rounded once, |r| <= ~0.347: x - n * kLn2Hi is exact, and the tail's product
+// and subtraction each round below 2^-54 |r|.
 template <class T, int N>
-QO_VM_INLINE F64<T, N> Reduce(const F64<T, N>& x, const F64<T, N>& n, F64<T, N>* c) {
-  const F64<T, N> rHi = x - n * kLn2Hi;
-  const F64<T, N> nLo = n * kLn2Lo;
-  const F64<T, N> r = rHi - nLo;
-  *c = (rHi - r) - nLo;
-  return r;
+QO_VM_INLINE F64<T, N> ReduceShort(const F64<T, N>& x, const F64<T, N>& n) {
+  return (x - n * kLn2Hi) - n * kLn2Lo;
 }
 
-// (exp(r) - 1 - r - r^2/2) / r^3 = sum over j >= 0 of r^j / (j+3)!, through 1/kLast! (13 or 14).
-// With |r| <= 0.347 the first term left out is below 4e-18 (for kLast = 13) or 1e-19 (kLast = 14)
-// of r. Evaluated in pairs of terms (c + c' r) combined by powers of r^2 rather than by Horner's
-// rule: a much shorter dependency chain. The sum enters the result only as r^3 times it (below
-// 0.8%), so the order costs no accuracy.
-template <int kLast, class T, int N>
+// (exp(r) - 1 - r - r^2/2) / r^3 for |r| <= ln 2 / 2 (~0.3466), by a polynomial of degree 8 fitted
+// to it over that interval (Chebyshev fit, relative error below 4e-15; the sum enters exp(r) only
+// as r^3 times it, below 0.7% of the result, so that error stays below 3e-17 of the result).
+// Evaluated in pairs of terms (c + c' r) combined by powers of r^2 rather than by Horner's rule: a
+// much shorter dependency chain.
+template <class T, int N>
 QO_VM_INLINE F64<T, N> ExpTail3(const F64<T, N>& r, const F64<T, N>& r2) {
-  static_assert(kLast == 13 || kLast == 14, "");
-  const double* c = kInvFact.v;
   const F64<T, N> r4 = r2 * r2;
-  const F64<T, N> b0 = Lin(c[3], c[4], r) + r2 * Lin(c[5], c[6], r);
-  const F64<T, N> b1 = Lin(c[7], c[8], r) + r2 * Lin(c[9], c[10], r);
-  const F64<T, N> last = kLast == 14 ? Lin(c[13], c[14], r) : Set<T, N>(c[13]);
-  const F64<T, N> b2 = Lin(c[11], c[12], r) + r2 * last;
-  return b0 + r4 * (b1 + r4 * b2);
+  const F64<T, N> b0 = Lin(0.16666666666666666, 0.041666666666651364, r) +
+                       r2 * Lin(0.008333333333332157, 0.001388888890587323, r);
+  const F64<T, N> b1 = Lin(0.0001984126985433222, 2.4801536405296596e-05, r) +
+                       r2 * Lin(2.755728007978737e-06, 2.761379764561564e-07, r);
+  return b0 + r4 * (b1 + r4 * 2.509554758981093e-08);
 }
 
 // 2^n, from n in the exponent field as RoundToLn2Multiple gives it, -1022 <= n <= 1023.
@@ -339,26 +314,24 @@ QO_VM_INLINE F64<T, N> PowerOfTwo(const I64<T, N>& nExponent) {
 // ---------------------------------------------------------------- exp
 
 struct Exp {
+  static constexpr bool kPassesSmall = false;
   // Lanes outside |x| <= 708 (or NaN) go to std::exp: there 2^n * exp(r) stays a normal number.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
     return NotLessEqual(AndNot(Set<T, N>(-0.0), x), 708.0);
   }
 
-  // exp(x) = 2^n * exp(r + c). exp(r) - 1 = r + r^2/2 + r^3 * ExpTail3(r); 1 + r is formed with
-  // its rounding error so that only the final addition rounds at the result's scale.
+  // exp(x) = 2^n * exp(r), exp(r) = 1 + (r + (r^2/2 + r^3 ExpTail3(r))). Only the final addition
+  // rounds at the result's scale; the error of r itself (below 2^-54 |r|) and of the sum inside
+  // stay below an ulp.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
     I64<T, N> nExponent;
     const F64<T, N> n = RoundToLn2Multiple(x, &nExponent);
-    F64<T, N> c;
-    const F64<T, N> r = Reduce(x, n, &c);
+    const F64<T, N> r = ReduceShort(x, n);
     const F64<T, N> r2 = r * r;
-    const F64<T, N> t = r2 * 0.5 + (r2 * r) * ExpTail3<13>(r, r2);
-    const F64<T, N> s = 1.0 + r;
-    const F64<T, N> sErr = (1.0 - s) + r;  // 1 + r = s + sErr exactly
-    // exp(r + c) = exp(r) (1 + c + ...); c is below 2^-55, so c * (exp(r) - 1) is negligible.
-    const F64<T, N> e = s + (sErr + (t + c));
+    const F64<T, N> t = r2 * 0.5 + (r2 * r) * ExpTail3(r, r2);
+    const F64<T, N> e = 1.0 + (r + t);
     // Scale by 2^n in the exponent field: e lies in [0.70, 1.42] and 2^n * e stays normal.
     return FromBits(Bits(e) + nExponent);
   }
@@ -368,20 +341,22 @@ struct Exp {
 
 // ---------------------------------------------------------------- log
 
-// (atanh(s) - s) / s^3 = sum over k >= 1 of z^(k-1) / (2k+1) with z = s^2, through 1/21. With
-// |s| <= 0.172 the first term left out, z^10/23, is ~6e-19 of the sum. Same evaluation order as
-// ExpTail3 (the sum enters the result as 2 s^3 times it, below 2% of the result).
+// (atanh(s) - s) / s^3 as a function of z = s^2 for |s| <= 0.172 (z <= 0.0295), by a polynomial of
+// degree 6 in z fitted to it over that interval (Chebyshev fit, relative error below 5e-16; the
+// sum enters the result as 2 s^3 times it, below 2% of the result). Same evaluation order as
+// ExpTail3.
 template <class T, int N>
 QO_VM_INLINE F64<T, N> AtanhTail3(const F64<T, N>& z) {
   const F64<T, N> z2 = z * z;
   const F64<T, N> z4 = z2 * z2;
-  const F64<T, N> b0 = Lin(1.0 / 3, 1.0 / 5, z) + z2 * Lin(1.0 / 7, 1.0 / 9, z);
-  const F64<T, N> b1 = Lin(1.0 / 11, 1.0 / 13, z) + z2 * Lin(1.0 / 15, 1.0 / 17, z);
-  const F64<T, N> b4 = Lin(1.0 / 19, 1.0 / 21, z);
-  return b0 + z4 * (b1 + z4 * b4);
+  const F64<T, N> b0 = Lin(0.3333333333333335, 0.19999999999949755, z) +
+                       z2 * Lin(0.14285714312986555, 0.11111105567591259, z);
+  const F64<T, N> b1 = Lin(0.0909144454851661, 0.07665861269435935, z) + z2 * 0.07308219043498333;
+  return b0 + z4 * b1;
 }
 
 struct Log {
+  static constexpr bool kPassesSmall = false;
   // Lanes that are not positive normal finite numbers (including NaN) go to std::log.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
@@ -390,9 +365,9 @@ struct Log {
   }
 
   // log(x) = e ln 2 + log(m), x = 2^e m, m in [sqrt(1/2), sqrt(2)). With s = (m - 1) / (m + 1),
-  // log(m) = 2 atanh(s) = 2s + 2 s^3 AtanhTail3(s^2). s is carried as head + tail: the head has 26
-  // bits, so the remainder (m - 1) - sHead (m + 1) can be formed exactly, and the tail is that
-  // remainder over m + 1.
+  // log(m) = 2 atanh(s) = 2s + 2 s^3 AtanhTail3(s^2). s is rounded once (m - 1 and m + 1 are
+  // exact); every later rounding is of a term no larger than the sum it enters, so the result
+  // stays within a few ulps.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
     // Subtracting the mantissa field of sqrt(1/2) moves the binade boundary to sqrt(1/2): the
@@ -404,31 +379,12 @@ struct Log {
     // e as a double: k (< 2^11) put into the mantissa field of 2^52 gives 2^52 + k.
     const F64<T, N> e = FromBits(k | SetI<T, N>(0x4330000000000000LL)) - (0x1p52 + 1022.0);
 
-    const F64<T, N> f = m - 1.0;  // exact
-    const F64<T, N> d = 1.0 + m;
-    const F64<T, N> inv = 1.0 / d;
-    const F64<T, N> s = f * inv;  // within ~1 ulp of (m - 1) / (m + 1)
-    const F64<T, N> sHead = Head26(s);
-    const F64<T, N> dHead = Head26(d);
-    // (1 + m) - dHead, exact: dHead - 1 is exact, and m differs from it by less than 2^-23.
-    const F64<T, N> dTail = m - (dHead - 1.0);
-    // f - sHead dHead is exact (26 x 26 bit product within a factor 2 of f).
-    const F64<T, N> rem = (f - sHead * dHead) - sHead * dTail;
-    const F64<T, N> sTail = rem * inv;
-
-    // The series term is below 2% of the result, so s's own rounding does not matter there (and
-    // the series need not wait for the tail).
+    const F64<T, N> s = (m - 1.0) / (1.0 + m);
     const F64<T, N> z = s * s;
     const F64<T, N> series = (s * z) * AtanhTail3(z);
-
-    // Summed as log(x) / 2 = e ln2 / 2 + atanh(s), doubled at the end (exact). e ln2Hi / 2 + sHead
-    // is taken with its rounding error: e ln2Hi / 2 is exact, and for e != 0 it outweighs
-    // |sHead| <= 0.172.
-    const F64<T, N> a = e * (0.5 * kLn2Hi);
-    const F64<T, N> hi = a + sHead;
-    const F64<T, N> lo = sHead - (hi - a);
-    const F64<T, N> small = (lo + sTail) + e * (0.5 * kLn2Lo);
-    const F64<T, N> half = hi + (small + series);
+    // Summed as log(x) / 2 = e ln2 / 2 + atanh(s), doubled at the end (exact). e ln2Hi / 2 is
+    // exact, and for e != 0 it outweighs |s| <= 0.172, so the sum cancels at most one bit.
+    const F64<T, N> half = e * (0.5 * kLn2Hi) + (s + (series + e * (0.5 * kLn2Lo)));
     return half + half;
   }
 
@@ -438,19 +394,27 @@ struct Log {
 // ---------------------------------------------------------------- tanh
 
 struct Tanh {
+  // Lanes below 2^-27 in magnitude come out as they went in (see Fast). A register of only such
+  // lanes (the tails of silence) is passed through without the evaluation: the same bits.
+  static constexpr bool kPassesSmall = true;
+  template <class T, int N>
+  static QO_VM_INLINE F64<T, N> PassesThrough(const F64<T, N>& x) {
+    return Less(AndNot(Set<T, N>(-0.0), x), 0x1p-27);
+  }
+
   // Only NaN lanes go to std::tanh; infinities are clamped like any large value.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> SlowLanes(const F64<T, N>& x) {
     return IsNaN(x);
   }
 
-  // tanh(a) = E / (E + 2) with E = exp(2a) - 1, a = |x| (the sign is put back at the end). E is
-  // formed as head + tail without cancellation: with 2a = n ln 2 + r,
-  //   E = (2^n - 1) + 2^n (exp(r) - 1),
-  // where exp(r) - 1 = r + r^2/2 + r^3 ExpTail3(r) and r^2/2 is split off exactly through the
-  // 26-bit head of r. For n = 0 (|x| < ~0.17) E is the series itself, so small x keep their full
-  // precision. The quotient is then corrected by its remainder. From a ~ 19.06 on tanh(a) rounds
-  // to 1; a is clamped to 22 (infinities too), which keeps 2^n at most 2^64.
+  // tanh(a) = E / (E + 2) with E = exp(2a) - 1, a = |x| (the sign is put back at the end). With
+  // 2a = n ln 2 + r, E = (2^n - 1) + 2^n p, p = exp(r) - 1 = r + r^2/2 + r^3 ExpTail3(r), and
+  // E + 2 = (2^n + 1) + 2^n p: 2^n -+ 1 is exact up to n = 53, 2^n p is exact, and neither sum
+  // cancels more than a bit or two (-0.3 < p < 0.42), so the quotient stays within a few ulps. For
+  // n = 0 (|x| < ~0.17) E is p itself, so small x keep their full relative precision. From
+  // a ~ 19.06 on tanh(a) rounds to 1; a is clamped to 22 (infinities too), where E and E + 2 round
+  // to the same 2^63 and the quotient is exactly 1.
   template <class T, int N>
   static QO_VM_INLINE F64<T, N> Fast(const F64<T, N>& x) {
     const F64<T, N> signMask = Set<T, N>(-0.0);
@@ -460,51 +424,17 @@ struct Tanh {
 
     I64<T, N> nExponent;
     const F64<T, N> n = RoundToLn2Multiple(y, &nExponent);
-    F64<T, N> c;
-    const F64<T, N> r = Reduce(y, n, &c);
-
-    // exp(r + c) - 1 = pHi + pLo.
-    const F64<T, N> rHead = Head26(r);
-    const F64<T, N> rTail = r - rHead;
-    const F64<T, N> h = (rHead * rHead) * 0.5;  // exact
-    // r^2/2 - h = rTail (r + rHead) / 2
-    const F64<T, N> hRest = (rTail * (r + rHead)) * 0.5;
+    const F64<T, N> r = ReduceShort(y, n);
     const F64<T, N> r2 = r * r;
-    const F64<T, N> cube = (r2 * r) * ExpTail3<14>(r, r2);
-    const F64<T, N> cTerm = c * (1.0 + r);  // c exp(r), to first order
-    const F64<T, N> s1 = r + h;             // |h| <= 0.18 |r|
-    const F64<T, N> small = ((r - s1) + h) + ((hRest + cube) + cTerm);
-    // Renormalised, so that pLo is below half an ulp of pHi (the quotient below relies on it).
-    const F64<T, N> pHi = s1 + small;
-    const F64<T, N> pLo = small - (pHi - s1);
+    const F64<T, N> p = r + (r2 * 0.5 + (r2 * r) * ExpTail3(r, r2));
 
-    // E = (2^n - 1) + 2^n p and D = E + 2 = (2^n + 1) + 2^n p, both with their rounding errors
-    // (formed side by side, so D need not wait for E). 2^n -+ 1 rounds from n = 53 on (where tanh
-    // is within a few ulps of 1, so the 1 still counts); that error is (2^n -+ 1) - base =
-    // +-1 - (base - 2^n), exactly. Both sums may take their errors as b - ((a + b) - a):
-    // |2^n + 1| > |2^n pHi|, and |2^n - 1| >= |2^n pHi| for n >= 1 since -0.3 < pHi < 0.42 (for
-    // n = 0, 2^n - 1 = 0).
     const F64<T, N> scale = PowerOfTwo(nExponent);
-    const F64<T, N> bHi = scale * pHi;
-    const F64<T, N> bLo = scale * pLo;
-    const F64<T, N> eBase = scale - 1.0;
-    const F64<T, N> eBaseErr = (scale - eBase) - 1.0;
-    const F64<T, N> eHi = eBase + bHi;
-    const F64<T, N> eLo = (bHi - (eHi - eBase)) + (bLo + eBaseErr);
-    const F64<T, N> dBase = scale + Set<T, N>(1.0);
-    const F64<T, N> dBaseErr = 1.0 - (dBase - scale);
-    const F64<T, N> dHi = dBase + bHi;
-    const F64<T, N> dLo = (bHi - (dHi - dBase)) + (bLo + dBaseErr);
-
-    // q = E / D: a 26-bit head, and the tail from the remainder E - qHead D.
-    const F64<T, N> inv = 1.0 / dHi;
-    const F64<T, N> qHead = Head26(eHi * inv);
-    const F64<T, N> dHead = Head26(dHi);
-    const F64<T, N> rem = ((eHi - qHead * dHead) - qHead * (dHi - dHead)) + (eLo - qHead * dLo);
-    const F64<T, N> q = (qHead + rem * inv) | sign;
+    const F64<T, N> sp = scale * p;
+    const F64<T, N> e = (scale - 1.0) + sp;
+    const F64<T, N> d = (scale + Set<T, N>(1.0)) + sp;
+    const F64<T, N> q = (e / d) | sign;
     // Below 2^-27, tanh(x) = x (1 - x^2/3 + ...) rounds to x itself. Taking x there also keeps
-    // tiny inputs exact when denormals are flushed to zero: the remainder above would be flushed
-    // from |x| ~ 1e-300 on.
+    // tiny inputs exact when denormals are flushed to zero.
     const F64<T, N> tiny = Less(a, 0x1p-27);
     return (tiny & x) | AndNot(tiny, q);
   }
@@ -514,13 +444,21 @@ struct Tanh {
 
 // ---------------------------------------------------------------- array loops
 
-// Computes N registers' worth of elements from in into out. Lanes flagged by F::SlowLanes are
-// recomputed by F::Slow; all inputs are read before anything is written, so in and out may be the
-// same array. (The registers go through memory only on that rare path.)
-template <class T, class F, int N>
-QO_VM_INLINE void RunGroup(const double* in, double* out) {
+// Computes N registers' worth of elements from in into out: out = F(pre in) post, each product
+// rounded on its own (Scaled false: out = F(in)). Lanes flagged by F::SlowLanes are recomputed by
+// F::Slow; all inputs are read before anything is written, so in and out may be the same array.
+// (The registers go through memory only on that rare path.)
+template <class T, class F, int N, bool Scaled>
+QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double post) {
   constexpr int kCount = T::kLanes * N;
-  const F64<T, N> x = Load<T, N>(in);
+  F64<T, N> x = Load<T, N>(in);
+  if (Scaled) x = x * pre;
+  if constexpr (F::kPassesSmall) {
+    if (LaneMask(F::PassesThrough(x)) == (1 << kCount) - 1) {
+      Store(out, Scaled ? x * post : x);
+      return;
+    }
+  }
   F64<T, N> y = F::Fast(x);
   const int slow = LaneMask(F::SlowLanes(x));
   if (slow != 0) {
@@ -533,22 +471,25 @@ QO_VM_INLINE void RunGroup(const double* in, double* out) {
     }
     y = Load<T, N>(ys);
   }
+  if (Scaled) y = y * post;
   Store(out, y);
 }
 
 // Runs F over the array: four registers at a time, then one register at a time. The last few
 // elements are computed in one register padded with zeros.
-template <class T, class F>
-void Run(const double* in, double* out, int n) {
+template <class T, class F, bool Scaled = false>
+void Run(const double* in, double* out, int n, double pre = 1.0, double post = 1.0) {
   constexpr int kGroup = 4;
   constexpr int kLanes = T::kLanes;
   int i = 0;
-  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) RunGroup<T, F, kGroup>(in + i, out + i);
-  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1>(in + i, out + i);
+  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) {
+    RunGroup<T, F, kGroup, Scaled>(in + i, out + i, pre, post);
+  }
+  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1, Scaled>(in + i, out + i, pre, post);
   if (i < n) {
     double rest[kLanes] = {};
     for (int l = 0; i + l < n; ++l) rest[l] = in[i + l];
-    RunGroup<T, F, 1>(rest, rest);
+    RunGroup<T, F, 1, Scaled>(rest, rest, pre, post);
     for (int l = 0; i + l < n; ++l) out[i + l] = rest[l];
   }
 }

@@ -23,18 +23,21 @@
 
 namespace {
 
-// Limits: against a wider reference the error is the functions' own (they aim at half an ulp plus
-// a little); against the double functions, those functions' own error of up to about an ulp adds.
+// Limits: the functions may give up their last bits for speed, never more than a relative error of
+// 1e-13 anywhere (about 450 ulps); they stay within a few ulps, which the ulp limits hold them to.
+// Against a wider reference the error is the functions' own; against the double functions, those
+// functions' own error of up to about an ulp adds.
+constexpr double kMaxRelative = 1e-13;
 #if LDBL_MANT_DIG > DBL_MANT_DIG
 using Ref = long double;
 constexpr const char* kRefName = "long double";
-constexpr double kMaxUlp = 1.0;
-constexpr double kMeanUlp = 0.3;
+constexpr double kMaxUlp = 4.0;
+constexpr double kMeanUlp = 0.5;
 #else
 using Ref = double;
 constexpr const char* kRefName = "double";
-constexpr double kMaxUlp = 2.0;
-constexpr double kMeanUlp = 0.5;
+constexpr double kMaxUlp = 5.0;
+constexpr double kMeanUlp = 0.75;
 #endif
 
 Ref RefExp(double x) { return std::exp(static_cast<Ref>(x)); }
@@ -60,17 +63,27 @@ double UlpError(double got, Ref ref) {
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// |got - ref| / |ref| (0 where both are 0; infinite where only the reference is 0).
+double RelativeError(double got, Ref ref) {
+  if (static_cast<Ref>(got) == ref) return 0.0;
+  if (!std::isfinite(got) || !std::isfinite(static_cast<double>(ref))) return 1e300;
+  if (ref == 0) return INFINITY;
+  return static_cast<double>(std::fabs((static_cast<Ref>(got) - ref) / ref));
+}
+
 struct Stats {
   double maxUlp = 0.0;
+  double maxRelative = 0.0;
   double sumUlp = 0.0;
   long count = 0;
   double worstX = 0.0;
 
-  void Add(double x, double err) {
+  void Add(double x, double err, double relative) {
     if (count == 0 || err > maxUlp) {
       maxUlp = err;
       worstX = x;
     }
+    if (relative > maxRelative) maxRelative = relative;
     sumUlp += err;
     ++count;
   }
@@ -81,14 +94,20 @@ struct Stats {
 void Measure(ArrayFn fn, RefFn ref, const std::vector<double>& xs, Stats* stats) {
   std::vector<double> ys(xs.size());
   fn(xs.data(), ys.data(), static_cast<int>(xs.size()));
-  for (size_t i = 0; i < xs.size(); ++i) stats->Add(xs[i], UlpError(ys[i], ref(xs[i])));
+  for (size_t i = 0; i < xs.size(); ++i) {
+    const Ref want = ref(xs[i]);
+    // Results in the subnormal range are measured in ulps only: there the spacing is fixed.
+    const bool normal = std::fabs(static_cast<double>(want)) >= DBL_MIN || want == 0;
+    stats->Add(xs[i], UlpError(ys[i], want), normal ? RelativeError(ys[i], want) : 0.0);
+  }
 }
 
 // Asserts the limits of a sweep and prints its figures.
 void ExpectAccurate(const char* name, const Stats& s) {
-  std::printf("[vecmath] %-28s n=%-8ld max %.3f ulp (x=%.17g)  mean %.4f ulp  (vs %s)\n", name,
-              s.count, s.maxUlp, s.worstX, s.Mean(), kRefName);
+  std::printf("[vecmath] %-28s n=%-8ld max %.3f ulp (x=%.17g) rel %.2e  mean %.4f ulp  (vs %s)\n",
+              name, s.count, s.maxUlp, s.worstX, s.maxRelative, s.Mean(), kRefName);
   EXPECT_GT(s.count, 0);
+  EXPECT_LE(s.maxRelative, kMaxRelative) << name;
   EXPECT_LE(s.maxUlp, kMaxUlp) << name << " worst at x = " << s.worstX;
   EXPECT_LE(s.Mean(), kMeanUlp) << name;
 }
@@ -340,6 +359,37 @@ TEST(VecMathTanh, SpecialValues) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(tinyOut[i], tiny[i]);
 }
 
+// tanh(pre x) post in one pass: within the accuracy of tanh itself against the long double formula
+// (each product rounded once), exactly 0, x pre post for the tails of silence (below 2^-27 after
+// scaling, the lanes come out as they went in), and NaN for NaN.
+TEST(VecMathTanh, ScaledInOnePass) {
+  const double drives[] = {0.01, 1.0, 2.0, 10.0};
+  for (double drive : drives) {
+    SCOPED_TRACE(drive);
+    const double pre = drive, post = 1.0 / drive;
+    std::vector<double> xs = Uniform(-3.0, 3.0, 4001, 40);
+    const std::vector<double> tails = LogUniform(-300.0, -10.0, -1.0, 64, 41);
+    xs.insert(xs.end(), tails.begin(), tails.end());
+    std::vector<double> ys(xs.size());
+    Dsp::ScaledTanhArray(xs.data(), ys.data(), static_cast<int>(xs.size()), pre, post);
+    for (size_t i = 0; i < xs.size(); ++i) {
+      const double scaled = xs[i] * pre;  // rounded once, as in the pass
+      const Ref want = std::tanh(static_cast<Ref>(scaled)) * static_cast<Ref>(post);
+      EXPECT_LE(RelativeError(ys[i], want), 1e-15) << xs[i];
+      if (std::fabs(scaled) < 0x1p-27) {
+        EXPECT_EQ(ys[i], scaled * post) << xs[i];
+      }
+    }
+  }
+  const double in[] = {0.0, -0.0, kNaN, 50.0};
+  double out[4];
+  Dsp::ScaledTanhArray(in, out, 4, 2.0, 0.5);
+  EXPECT_TRUE(SameBits(out[0], 0.0));
+  EXPECT_TRUE(SameBits(out[1], -0.0));
+  EXPECT_TRUE(std::isnan(out[2]));
+  EXPECT_EQ(out[3], 0.5);
+}
+
 // ---------------------------------------------------------------- lengths and aliasing
 
 struct Fn {
@@ -349,9 +399,14 @@ struct Fn {
   double (*lib)(double);
   double lo, hi;
 };
+void ScaledTanh(const double* in, double* out, int n) { Dsp::ScaledTanhArray(in, out, n, 3.0, 0.25); }
+Ref RefScaledTanh(double x) { return std::tanh(static_cast<Ref>(x * 3.0)) * 0.25L; }
+double LibScaledTanh(double x) { return std::tanh(x * 3.0) * 0.25; }
+
 const Fn kFns[] = {{"exp", Dsp::ExpArray, RefExp, LibExp, -30.0, 30.0},
                    {"log", Dsp::LogArray, RefLog, LibLog, 1e-6, 1e6},
-                   {"tanh", Dsp::TanhArray, RefTanh, LibTanh, -4.0, 4.0}};
+                   {"tanh", Dsp::TanhArray, RefTanh, LibTanh, -4.0, 4.0},
+                   {"scaled tanh", ScaledTanh, RefScaledTanh, LibScaledTanh, -1.5, 1.5}};
 
 TEST(VecMathArrays, OddLengthsTouchOnlyTheirElements) {
   for (const Fn& f : kFns) {

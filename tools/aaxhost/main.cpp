@@ -1,6 +1,6 @@
 // qaaxhost: the project's AAX test host. Loads QuibelOmbrelux.aaxplugin like an AAX host (on the
 // fake host objects), renders a WAV file or the built-in test signal through it and prints the input
-// and output peak and RMS and the gain change.
+// and output peak and RMS and the gain change. The output file takes the input file's sample format.
 //
 //   qaaxhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
 //            [--mono] [--param ID=NORMALISED ...] [--bypass] [--dump FILE] [--compare FILE]
@@ -59,9 +59,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   Planar signal;
+  WavFormat outFormat;  // the input file's format, else 32-bit float
   if (!in.empty()) {
     int fileRate = 0;
-    if (!ReadWav(in, signal, &fileRate) || signal.empty()) {
+    if (!ReadWav(in, signal, &fileRate, &outFormat) || signal.empty() || fileRate <= 0) {
       std::fprintf(stderr, "cannot read %s\n", in.c_str());
       return 1;
     }
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
     for (const auto& ch : io) flat.insert(flat.end(), ch.begin(), ch.end());
     if (!dump.empty() && !WriteBytes(dump, flat.data(), flat.size() * sizeof(double))) status = 1;
     if (!compare.empty() && !CompareWithDump(compare, flat, 0.0)) status = 1;
-    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate))) {
+    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate), outFormat)) {
       std::fprintf(stderr, "cannot write %s\n", out.c_str());
       status = 1;
     }

@@ -67,80 +67,168 @@ void Put16(std::vector<uint8_t>& b, uint16_t v) {
 }
 }  // namespace
 
-bool ReadWav(const std::string& path, std::vector<std::vector<double>>& channels, int* rate) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::vector<uint8_t> b;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
-  std::fclose(f);
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) return false;
-  int format = 0, chans = 0, bits = 0;
+namespace {
+// The sub-format identifier of WAVE_FORMAT_EXTENSIBLE after its first two bytes (the format tag).
+const uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                    0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+bool SupportedFormat(const WavFormat& f) {
+  return f.isFloat ? (f.bits == 32 || f.bits == 64)
+                   : (f.bits == 8 || f.bits == 16 || f.bits == 24 || f.bits == 32);
+}
+
+double ReadSample(const uint8_t* p, const WavFormat& f) {
+  switch (f.isFloat ? -f.bits : f.bits) {
+    case 8: return (static_cast<int>(p[0]) - 128) / 128.0;
+    case 16: return static_cast<int16_t>(Le16(p)) / 32768.0;
+    case 24: {
+      const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
+                                             static_cast<uint32_t>(p[1]) << 16 |
+                                             static_cast<uint32_t>(p[2]) << 24) >> 8;
+      return v / 8388608.0;
+    }
+    case 32: return static_cast<int32_t>(Le32(p)) / 2147483648.0;
+    case -32: {
+      const uint32_t u = Le32(p);
+      float v;
+      std::memcpy(&v, &u, 4);
+      return v;
+    }
+    default: {  // 64-bit float
+      const uint64_t u = Le32(p) | static_cast<uint64_t>(Le32(p + 4)) << 32;
+      double v;
+      std::memcpy(&v, &u, 8);
+      return v;
+    }
+  }
+}
+
+void PutSample(std::vector<uint8_t>& b, double v, const WavFormat& f) {
+  if (f.isFloat) {
+    if (f.bits == 32) {
+      const float x = static_cast<float>(v);
+      uint32_t u;
+      std::memcpy(&u, &x, 4);
+      Put32(b, u);
+    } else {
+      uint64_t u;
+      std::memcpy(&u, &v, 8);
+      Put32(b, static_cast<uint32_t>(u));
+      Put32(b, static_cast<uint32_t>(u >> 32));
+    }
+    return;
+  }
+  // Integer PCM: full scale is 2^(bits-1); the largest code is one below it.
+  const double scale = std::ldexp(1.0, f.bits - 1);
+  double x = std::nearbyint((std::isnan(v) ? 0.0 : v) * scale);
+  x = x < -scale ? -scale : (x > scale - 1.0 ? scale - 1.0 : x);
+  const int64_t code = static_cast<int64_t>(x);
+  if (f.bits == 8) {
+    b.push_back(static_cast<uint8_t>(code + 128));
+    return;
+  }
+  for (int i = 0; i < f.bits / 8; ++i) b.push_back(static_cast<uint8_t>(static_cast<uint64_t>(code) >> (8 * i)));
+}
+}  // namespace
+
+bool ParseWav(const uint8_t* data, size_t size, Planar& channels, int* rate, WavFormat* format) {
+  if (!data || size < 12 || std::memcmp(data, "RIFF", 4) || std::memcmp(data + 8, "WAVE", 4)) return false;
+  WavFormat f;
+  int chans = 0;
+  uint32_t sampleRate = 0;
+  bool haveFormat = false;
   size_t pos = 12;
-  while (pos + 8 <= b.size()) {
-    const uint32_t size = Le32(&b[pos + 4]);
+  while (pos <= size && size - pos >= 8) {
+    const uint32_t chunk = Le32(data + pos + 4);
     const size_t body = pos + 8;
-    if (size > b.size() - body) return false;
-    if (!std::memcmp(&b[pos], "fmt ", 4) && size >= 16) {
-      format = Le16(&b[body]);
-      chans = Le16(&b[body + 2]);
-      *rate = static_cast<int>(Le32(&b[body + 4]));
-      bits = Le16(&b[body + 14]);
-    } else if (!std::memcmp(&b[pos], "data", 4)) {
-      if (chans <= 0 || !((format == 1 && bits == 16) || (format == 3 && bits == 32))) return false;
-      const size_t frameBytes = static_cast<size_t>(chans) * (bits / 8);
-      const size_t frames = size / frameBytes;
-      channels.assign(static_cast<size_t>(chans), std::vector<double>(frames));
-      for (size_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < chans; ++c) {
-          const uint8_t* p = &b[body + i * frameBytes + static_cast<size_t>(c) * (bits / 8)];
-          if (format == 1) {
-            channels[c][i] = static_cast<int16_t>(Le16(p)) / 32768.0;
-          } else {
-            uint32_t u = Le32(p);
-            float v;
-            std::memcpy(&v, &u, 4);
-            channels[c][i] = v;
-          }
-        }
+    const size_t avail = size - body;
+    if (!std::memcmp(data + pos, "fmt ", 4)) {
+      if (chunk < 16 || chunk > avail) return false;
+      const uint8_t* p = data + body;
+      int tag = Le16(p);
+      chans = Le16(p + 2);
+      sampleRate = Le32(p + 4);
+      f.bits = Le16(p + 14);
+      if (tag == 0xFFFE) {
+        if (chunk < 40 || Le16(p + 16) < 22 || std::memcmp(p + 26, kSubFormatTail, 14)) return false;
+        tag = Le16(p + 24);
       }
+      if (tag != 1 && tag != 3) return false;
+      f.isFloat = tag == 3;
+      haveFormat = true;
+    } else if (!std::memcmp(data + pos, "data", 4)) {
+      if (!haveFormat || chans < 1 || sampleRate < 1 || sampleRate > 0x7FFFFFFF || !SupportedFormat(f)) {
+        return false;
+      }
+      const size_t frameBytes = static_cast<size_t>(chans) * static_cast<size_t>(f.bits / 8);
+      const size_t bytes = chunk < avail ? chunk : avail;
+      const size_t frames = bytes / frameBytes;
+      channels.assign(static_cast<size_t>(chans), std::vector<double>(frames));
+      const uint8_t* p = data + body;
+      for (size_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < chans; ++c, p += f.bits / 8) channels[static_cast<size_t>(c)][i] = ReadSample(p, f);
+      }
+      *rate = static_cast<int>(sampleRate);
+      if (format) *format = f;
       return true;
     }
-    pos = body + size + (size & 1);
+    if (chunk > avail) return false;
+    pos = body + chunk + (chunk & 1);
   }
   return false;
 }
 
-bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, int rate) {
-  const uint16_t chans = static_cast<uint16_t>(channels.size());
-  const size_t frames = chans ? channels[0].size() : 0;
+bool ReadWav(const std::string& path, Planar& channels, int* rate, WavFormat* format) {
   std::vector<uint8_t> b;
-  const uint32_t dataBytes = static_cast<uint32_t>(frames * chans * 4);
+  return ReadBytes(path, b) && ParseWav(b.data(), b.size(), channels, rate, format);
+}
+
+bool WriteWav(const std::string& path, const Planar& channels, int rate, const WavFormat& format) {
+  if (!SupportedFormat(format) || channels.empty() || channels.size() > 0xFFFF || rate < 1) return false;
+  const uint16_t chans = static_cast<uint16_t>(channels.size());
+  const size_t frames = channels[0].size();
+  const uint32_t sampleBytes = static_cast<uint32_t>(format.bits / 8);
+  const uint64_t dataBytes = static_cast<uint64_t>(frames) * chans * sampleBytes;
+  // Float data carries the two-byte extension size in its format chunk.
+  const uint32_t fmtBytes = format.isFloat ? 18 : 16;
+  if (dataBytes > 0xFFFFFFFFull - 64) return false;
+  std::vector<uint8_t> b;
+  b.reserve(static_cast<size_t>(dataBytes) + 64);
   b.insert(b.end(), {'R', 'I', 'F', 'F'});
-  Put32(b, 36 + dataBytes);
+  Put32(b, static_cast<uint32_t>(4 + 8 + fmtBytes + 8 + dataBytes + (dataBytes & 1)));
   b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  Put32(b, 16);
-  Put16(b, 3);
+  Put32(b, fmtBytes);
+  Put16(b, format.isFloat ? 3 : 1);
   Put16(b, chans);
   Put32(b, static_cast<uint32_t>(rate));
-  Put32(b, static_cast<uint32_t>(rate) * chans * 4);
-  Put16(b, static_cast<uint16_t>(chans * 4));
-  Put16(b, 32);
+  Put32(b, static_cast<uint32_t>(rate) * chans * sampleBytes);
+  Put16(b, static_cast<uint16_t>(chans * sampleBytes));
+  Put16(b, static_cast<uint16_t>(format.bits));
+  if (format.isFloat) Put16(b, 0);
   b.insert(b.end(), {'d', 'a', 't', 'a'});
-  Put32(b, dataBytes);
+  Put32(b, static_cast<uint32_t>(dataBytes));
   for (size_t i = 0; i < frames; ++i) {
-    for (uint16_t c = 0; c < chans; ++c) {
-      const float v = static_cast<float>(channels[c][i]);
-      uint32_t u;
-      std::memcpy(&u, &v, 4);
-      Put32(b, u);
+    for (uint16_t c = 0; c < chans; ++c) PutSample(b, i < channels[c].size() ? channels[c][i] : 0.0, format);
+  }
+  if (dataBytes & 1) b.push_back(0);
+  return WriteBytes(path, b.data(), b.size());
+}
+
+bool ParseWavFormat(const std::string& name, WavFormat* format) {
+  const struct {
+    const char* name;
+    bool isFloat;
+    int bits;
+  } kNames[] = {{"pcm8", false, 8},   {"pcm16", false, 16},  {"pcm24", false, 24},
+                {"pcm32", false, 32}, {"float32", true, 32}, {"float64", true, 64}};
+  for (const auto& n : kNames) {
+    if (name == n.name) {
+      format->isFloat = n.isFloat;
+      format->bits = n.bits;
+      return true;
     }
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-  return std::fclose(f) == 0 && ok;
+  return false;
 }
 
 bool CompareWithDump(const std::string& path, const std::vector<double>& samples, double tolerance) {

@@ -22,9 +22,22 @@ struct SignalStats {
 SignalStats Measure(const std::vector<double>& x);
 double ToDb(double v);
 
-// WAV files: reads 16-bit PCM and 32-bit float, writes 32-bit float. Channels planar.
-bool ReadWav(const std::string& path, Planar& channels, int* rate);
-bool WriteWav(const std::string& path, const Planar& channels, int rate);
+// A WAV file's sample format: integer PCM of 8, 16, 24 or 32 bits, or float of 32 or 64 bits.
+struct WavFormat {
+  bool isFloat = true;
+  int bits = 32;
+};
+
+// WAV files of any rate and channel count, PCM or float as above, plain or WAVE_FORMAT_EXTENSIBLE;
+// samples as doubles (integer PCM scaled to -1..1). Channels planar. A data chunk that claims more
+// bytes than the file holds (a recording cut short) gives the whole frames there are.
+bool ParseWav(const uint8_t* data, size_t size, Planar& channels, int* rate, WavFormat* format);
+bool ReadWav(const std::string& path, Planar& channels, int* rate, WavFormat* format = nullptr);
+// Writes the samples in the given format (integer PCM rounded and held to its range).
+bool WriteWav(const std::string& path, const Planar& channels, int rate,
+              const WavFormat& format = WavFormat());
+// Reads a format name: pcm8, pcm16, pcm24, pcm32, float32 or float64.
+bool ParseWavFormat(const std::string& name, WavFormat* format);
 
 bool WriteBytes(const std::string& path, const void* data, size_t size);
 bool ReadBytes(const std::string& path, std::vector<uint8_t>& out);

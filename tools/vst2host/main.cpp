@@ -2,7 +2,7 @@
 // the same built-in test signal as the VST3 host) through it with the given parameter values and
 // prints the input and output peak and RMS and the gain change.
 //
-//   qhost2 [--module FILE] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
+//   qhost2 [--module FILE] [--in FILE.wav] [--out FILE.wav] [--out-format F] [--rate HZ] [--block N] [--seconds S]
 //          [--double] [--param INDEX=VALUE ...] [--info] [--dump FILE] [--compare FILE]
 //
 // --param sets a value in display units through effString2Parameter. --dump writes the output as
@@ -42,6 +42,9 @@ void PrintInfo(Instance& fx) {
 
 int main(int argc, char** argv) {
   std::string path = QO_DEFAULT_MODULE, in, out, dump, compare;
+  // The output file takes the input file's sample format unless --out-format says otherwise.
+  hostsignal::WavFormat outFormat;
+  bool outFormatGiven = false;
   double rate = 44100.0, seconds = 2.0;
   int block = 512;
   bool doublePrecision = false, info = false;
@@ -52,6 +55,13 @@ int main(int argc, char** argv) {
     if (a == "--module") path = next();
     else if (a == "--in") in = next();
     else if (a == "--out") out = next();
+    else if (a == "--out-format") {
+      if (!hostsignal::ParseWavFormat(next(), &outFormat)) {
+        std::fprintf(stderr, "--out-format wants pcm8, pcm16, pcm24, pcm32, float32 or float64\n");
+        return 2;
+      }
+      outFormatGiven = true;
+    }
     else if (a == "--rate") rate = std::atof(next());
     else if (a == "--block") block = std::atoi(next());
     else if (a == "--seconds") seconds = std::atof(next());
@@ -78,8 +88,8 @@ int main(int argc, char** argv) {
   int channels = 2;
   if (!in.empty()) {
     int fileRate = 0;
-    if (!ReadWav(in, signal, &fileRate) || signal.empty() || fileRate <= 0) {
-      std::fprintf(stderr, "cannot read %s (16-bit PCM or 32-bit float WAV)\n", in.c_str());
+    if (!ReadWav(in, signal, &fileRate, outFormatGiven ? nullptr : &outFormat) || signal.empty() || fileRate <= 0) {
+      std::fprintf(stderr, "cannot read %s (WAV of 8, 16, 24 or 32-bit PCM or 32 or 64-bit float)\n", in.c_str());
       return 1;
     }
     rate = fileRate;
@@ -132,7 +142,7 @@ int main(int argc, char** argv) {
     for (const auto& ch : io) flat.insert(flat.end(), ch.begin(), ch.end());
     if (!dump.empty() && !WriteBytes(dump, flat.data(), flat.size() * sizeof(double))) status = 1;
     if (!compare.empty() && !CompareWithDump(compare, flat, 0.0)) status = 1;
-    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate))) {
+    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate), outFormat)) {
       std::fprintf(stderr, "cannot write %s\n", out.c_str());
       status = 1;
     }

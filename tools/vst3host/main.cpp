@@ -2,7 +2,7 @@
 // WAV file (or a built-in test signal) through it with the given parameter values and prints the
 // input and output peak and RMS and the gain change.
 //
-//   qhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--rate HZ] [--block N] [--seconds S]
+//   qhost [--bundle DIR] [--in FILE.wav] [--out FILE.wav] [--out-format F] [--rate HZ] [--block N] [--seconds S]
 //         [--double] [--mono] [--param INDEX=VALUE ...] [--bypass] [--info]
 //         [--dump FILE] [--state-out FILE] [--compare FILE] [--compare-state FILE] [--probe]
 //         [--screenshot FILE.png] [--editor-ticks N] [--editor-ms MS]
@@ -149,6 +149,9 @@ int ShowEditor(Instance& fx, const std::vector<std::vector<double>>& signal, dou
 
 int main(int argc, char** argv) {
   std::string bundle = QO_DEFAULT_BUNDLE, in, out, dump, stateOut, compare, compareState, screenshot;
+  // The output file takes the input file's sample format unless --out-format says otherwise.
+  hostsignal::WavFormat outFormat;
+  bool outFormatGiven = false;
   int editorTicks = 25, editorMs = 0;
   double rate = 44100.0, seconds = 2.0;
   int block = 512, channels = 2;
@@ -161,6 +164,13 @@ int main(int argc, char** argv) {
     if (a == "--bundle") bundle = next();
     else if (a == "--in") in = next();
     else if (a == "--out") out = next();
+    else if (a == "--out-format") {
+      if (!hostsignal::ParseWavFormat(next(), &outFormat)) {
+        std::fprintf(stderr, "--out-format wants pcm8, pcm16, pcm24, pcm32, float32 or float64\n");
+        return 2;
+      }
+      outFormatGiven = true;
+    }
     else if (a == "--rate") rate = std::atof(next());
     else if (a == "--block") block = std::atoi(next());
     else if (a == "--seconds") seconds = std::atof(next());
@@ -194,8 +204,8 @@ int main(int argc, char** argv) {
   std::vector<std::vector<double>> signal;
   int fileRate = 0;
   if (!in.empty()) {
-    if (!ReadWav(in, signal, &fileRate) || signal.empty()) {
-      std::fprintf(stderr, "cannot read %s (16-bit PCM or 32-bit float WAV)\n", in.c_str());
+    if (!ReadWav(in, signal, &fileRate, outFormatGiven ? nullptr : &outFormat) || signal.empty()) {
+      std::fprintf(stderr, "cannot read %s (WAV of 8, 16, 24 or 32-bit PCM or 32 or 64-bit float)\n", in.c_str());
       return 1;
     }
     if (fileRate <= 0) {
@@ -266,7 +276,7 @@ int main(int argc, char** argv) {
       std::printf("compare: state %s\n", same ? "identical" : "DIFFERS");
       if (!same) status = 1;
     }
-    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate))) {
+    if (!out.empty() && !WriteWav(out, io, static_cast<int>(rate), outFormat)) {
       std::fprintf(stderr, "cannot write %s\n", out.c_str());
       status = 1;
     }

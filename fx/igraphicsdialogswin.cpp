@@ -359,6 +359,31 @@ void IGraphicsWin::AppDataFolder(HeapString* out, bool systemWide) {
 // ---------------------------------------------------------------------------------------------
 // Clipboard
 
+bool IGraphicsWin::Utf16BlockToUtf8(const wchar_t* wide, size_t units, HeapString* out) {
+  if (!out) return false;
+  out->Set("");
+  if (!wide) return false;
+  // Another program's data need not hold a terminator: the text ends at one or at the block's
+  // end, whichever comes first.
+  size_t len = 0;
+  while (len < units && wide[len] != 0) ++len;
+  if (len == 0) return true;
+  if (len > 0x0FFFFFFF) return false;
+  const int wideLen = static_cast<int>(len);
+  const int need = WideCharToMultiByte(CP_UTF8, 0, wide, wideLen, nullptr, 0, nullptr, nullptr);
+  char* utf8 = need > 0 ? new (std::nothrow) char[static_cast<size_t>(need) + 1] : nullptr;
+  if (!utf8) return false;
+  bool ok = false;
+  const int made = WideCharToMultiByte(CP_UTF8, 0, wide, wideLen, utf8, need, nullptr, nullptr);
+  if (made == need) {
+    out->WriteAt(0, utf8, made);
+    ok = out->Length() == made;
+    if (!ok) out->Set("");
+  }
+  delete[] utf8;
+  return ok;
+}
+
 bool IGraphicsWin::ReadClipboardText(HeapString* out) {
   if (!out) return false;
   out->Set("");
@@ -367,27 +392,7 @@ bool IGraphicsWin::ReadClipboardText(HeapString* out) {
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   const wchar_t* wide = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
   if (wide) {
-    // Another program's data need not hold a terminator: the text ends at one or at the block's
-    // end, whichever comes first.
-    const SIZE_T units = GlobalSize(data) / sizeof(wchar_t);
-    SIZE_T len = 0;
-    while (len < units && wide[len] != 0) ++len;
-    if (len == 0) {
-      ok = true;
-    } else if (len <= 0x0FFFFFFF) {
-      const int wideLen = static_cast<int>(len);
-      const int need = WideCharToMultiByte(CP_UTF8, 0, wide, wideLen, nullptr, 0, nullptr, nullptr);
-      char* utf8 = need > 0 ? new (std::nothrow) char[static_cast<size_t>(need) + 1] : nullptr;
-      if (utf8) {
-        const int made = WideCharToMultiByte(CP_UTF8, 0, wide, wideLen, utf8, need, nullptr, nullptr);
-        if (made == need) {
-          out->WriteAt(0, utf8, made);
-          ok = out->Length() == made;
-          if (!ok) out->Set("");
-        }
-        delete[] utf8;
-      }
-    }
+    ok = Utf16BlockToUtf8(wide, GlobalSize(data) / sizeof(wchar_t), out);
     GlobalUnlock(data);
   }
   CloseClipboard();

@@ -504,10 +504,14 @@ void IGraphicsWin::PointerMove(HWND window, WPARAM wParam, int x, int y, const I
   tme.dwFlags = TME_LEAVE;
   tme.hwndTrack = window;
   tme.dwHoverTime = HOVER_DEFAULT;
-  if (mTooltipsEnabled && mMouseOver != mTooltipIndex) {
-    mTooltipIndex = mMouseOver;
-    if (mTooltipIndex >= 0) tme.dwFlags |= TME_HOVER;
-    HideShownTooltip();
+  if (mTooltipsEnabled) {
+    if (mMouseOver != mTooltipIndex) {
+      mTooltipIndex = mMouseOver;
+      HideShownTooltip();
+    }
+    // Asked again on every move until the tip shows: a request without the hover flag replaces
+    // the earlier one on some systems, which would otherwise never report the pointer resting.
+    if (mTooltipIndex >= 0 && !mTooltipShown) tme.dwFlags |= TME_HOVER;
   }
   TrackMouseEvent(&tme);
 }

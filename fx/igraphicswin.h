@@ -54,6 +54,9 @@ class IGraphicsWin : public IGraphics {
   bool OpenWebLink(const char* address, const char* caption, const char* confirmation,
                    const char* errorText) override;
   bool ReadClipboardText(HeapString* out) override;
+  // UTF-16 text of a block of units (ending at its first terminator or at the block's end) as
+  // UTF-8; false, out "", when it cannot be converted.
+  static bool Utf16BlockToUtf8(const wchar_t* wide, size_t units, HeapString* out);
   // The tooltip text of the editor window's tool (null empties it).
   void UpdateHoverHint(const char* text);
 

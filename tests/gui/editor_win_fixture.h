@@ -15,11 +15,12 @@
 using namespace guitest;
 using namespace fxtest;
 
-namespace {
+// Shared by every test file of the program (one host window class, one host window).
+namespace wintest {
 
 using Events = std::vector<std::string>;
 
-std::string Last(const Events& events) { return events.empty() ? "(none)" : events.back(); }
+inline std::string Last(const Events& events) { return events.empty() ? "(none)" : events.back(); }
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
@@ -35,8 +36,8 @@ class MenuPlugin : public TestPlugin {
 };
 
 // Host-side window that records the keys passed on to it.
-std::vector<std::string>* gHostKeys = nullptr;
-LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+inline std::vector<std::string>* gHostKeys = nullptr;
+inline LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if ((m == WM_KEYDOWN || m == WM_KEYUP) && gHostKeys) {
     gHostKeys->push_back((m == WM_KEYDOWN ? "down " : "up ") + std::to_string(wp));
     return 0;
@@ -46,7 +47,7 @@ LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(w, m, wp, lp);
 }
 
-HWND MakeParent(int x, int y) {
+inline HWND MakeParent(int x, int y) {
   static bool registered = false;
   if (!registered) {
     WNDCLASSA wc = {};
@@ -64,19 +65,19 @@ HWND MakeParent(int x, int y) {
 
 // One host window for most tests: under Wine on a display without a window manager, destroying a
 // top-level window waits for the display for a while.
-HWND SharedParent() {
+inline HWND SharedParent() {
   static HWND shared = MakeParent(300, 200);
   return shared;
 }
 
-bool ClassRegistered() {
+inline bool ClassRegistered() {
   WNDCLASSA wc;
   return GetClassInfoA(GetModuleHandleA(nullptr), "IFxWndClass", &wc) != 0;
 }
 
 // Pumps this thread's messages for ms milliseconds, or until the editor's timer has ticked `ticks`
 // times when ticks > 0; returns the ticks seen.
-int Pump(HWND editor, int ms, int ticks = 0) {
+inline int Pump(HWND editor, int ms, int ticks = 0) {
   const DWORD start = GetTickCount();
   int seen = 0;
   while (static_cast<int>(GetTickCount() - start) < ms && (ticks <= 0 || seen < ticks)) {
@@ -168,4 +169,6 @@ struct WinEditor {
   std::vector<std::string> hostKeys;
 };
 
-}  // namespace
+}  // namespace wintest
+
+using namespace wintest;

@@ -68,6 +68,10 @@ void IGraphicsWin::OpenTextField(IControl* control, const IFontSpec* style, cons
                                style->face);
   SendMessageA(field, EM_LIMITTEXT, static_cast<WPARAM>(control->mEntryMaxChars > 0 ? control->mEntryMaxChars : 0), 0);
   if (mTextFieldFont) SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(mTextFieldFont), FALSE);
+  // The field is exactly as wide as the value's text box, and a centred multi-line field does not
+  // scroll sideways: it refuses what does not fit. Without the default margins (which a new font
+  // brings) the whole box is room for typing.
+  SendMessageA(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   SendMessageA(field, EM_SETSEL, 0, -1);
   mOriginalEditProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextFieldProc)));

@@ -226,8 +226,13 @@ TEST_F(EditorModuleTest, ScreenShowsTheBackBufferPixelForPixel) {
   OpenEditor();
   Capture screen;
   ASSERT_TRUE(editor.CaptureEditor(screen));
-  // The same plug-in in the same (default) state, painted whole into its back buffer.
+  // The same plug-in in the same state as the module after the host's initialize (preset 0 loaded,
+  // which hands every parameter to the engines the transfer curve is drawn from) and activation at
+  // 44.1 kHz, painted whole into its back buffer.
   QuibelOmbrelux* linked = NewLinkedPlugin();
+  linked->LoadPreset(0);
+  linked->SetSampleRate(44100.0);
+  linked->ResetAudio();
   IGraphics* g = linked->AttachedGraphics();
   g->RedrawRegion(IBox(0, 0, 640, 480));
   PIX_IBitmap* bb = g->BackBuffer();

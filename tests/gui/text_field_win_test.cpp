@@ -389,6 +389,45 @@ TEST(PopupMenu, ChoosingTheSubMenusSecondItemYieldsTheSubMenuAndEscapeNone) {
   Pump(e.g->mWindow, 100);
 }
 
+namespace {
+
+// A control that opens its parameter's value editor on a press, as a knob's value text does.
+class EditorOnPress : public RecordingControl {
+ public:
+  using RecordingControl::RecordingControl;
+  void MousePressed(int, int, const IMouseState*) override { OpenValueEditor(); }
+};
+
+}  // namespace
+
+TEST(PopupMenu, PressOnAChoiceParameterOpensItsValueTextsAndTheChoiceReachesTheHost) {
+  WinEditor e;
+  IFxSetting* mode = e.plug.GetParam(kRelease);
+  mode->SetKind(kParamChoice);
+  mode->InitContinuous("Mode", 1.0, 0.0, 2.0, 1.0);
+  mode->AddValueText(0, "Off");
+  mode->AddValueText(1, "Soft");
+  mode->AddValueText(2, "Hard");
+  mode->SetValue(1.0);
+  EditorOnPress* c = new EditorOnPress(&e.plug, IBox(20, 120, 60, 140), kRelease);
+  c->mValueEditorDisabled = false;
+  c->mValue = 0.5;
+  e.g->AddControl(c);
+  ASSERT_NE(e.Open(), nullptr);
+  e.MoveTo(40, 130);
+  std::thread keys = KeysIntoMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  vst3host::SendButton(MOUSEEVENTF_LEFTDOWN);
+  vst3host::SendButton(MOUSEEVENTF_LEFTUP);
+  for (int i = 0; i < 100 && mode->Value() != 2.0; ++i) Pump(e.g->mWindow, 100);
+  keys.join();
+  EXPECT_EQ(mode->Value(), 2.0);  // "Hard"
+  EXPECT_EQ(c->mValue, 1.0);
+  const std::string k = std::to_string(kRelease);
+  // The press's own gesture ends when the menu takes the mouse; the choice is one whole change.
+  EXPECT_EQ(e.Gestures(), (Events{"begin " + k, "end " + k, "begin " + k, "inform " + k, "end " + k}));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 // ---- clipboard
 
 TEST(Clipboard, TextComesAsUtf8WithinTheDataSize) {

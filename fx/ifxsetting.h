@@ -61,6 +61,8 @@ class IFxSetting {
   }
 
   ParamKind Kind() const { return mKind; }
+  // Plain setter of the kind (InitContinuous keeps a kind already set).
+  void SetKind(ParamKind kind) { mKind = kind; }
   double Value() const { return mPlainValue.load(std::memory_order_relaxed); }
   void SetValue(double v) { mPlainValue.store(v, std::memory_order_relaxed); }
   double Lowest() const { return mLowest; }

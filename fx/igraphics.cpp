@@ -4,10 +4,13 @@
 
 #include <cassert>
 #include <cstdio>
+#include <cstring>
 
+#include "fx/choicemenu.h"
 #include "fx/guicaches.h"
 #include "fx/ifxbase.h"
 #include "fx/ifxsetting.h"
+#include "fx/textentry.h"
 #include "raster/pixbitmap.h"
 #include "raster/pixcombine.h"
 #include "raster/pixdisc.h"
@@ -181,14 +184,52 @@ void IGraphics::OfferValueEditor(IControl* control, IFxSetting* param, const IBo
   if (!control || !param || !area) return;
   const ParamKind kind = param->Kind();
   if (kind == kParamChoice || (kind == kParamToggle && param->CountValueTexts() > 0)) {
-    // Popup menu of the value texts: needs the menu record and the window's popup, which this
-    // object does not have yet.
+    // A popup menu of the value texts, item i showing the text of value i, the current one checked.
+    char current[128] = {};
+    param->FormatValue(param->Value(), false, current, sizeof current, true);
+    IChoiceMenu menu;
+    const int count = param->CountValueTexts();
+    for (int i = 0; i < count; ++i) {
+      const char* text = param->ValueTextFor(i);
+      if (!text) text = "";
+      menu.AddItem(text, nullptr,
+                   std::strcmp(text, current) == 0 ? IChoiceMenuItem::kChecked : 0);
+    }
+    IChoiceMenu* chosen = RunPopupMenu(&menu, area);
+    if (chosen) {
+      const double v = param->Normalize(chosen->mChosenIndex);
+      if (v != control->mValue) {
+        // One whole change for the host, unless the press that opened the menu still holds one.
+        const int idx = control->mBoundParam;
+        const bool ownGesture = mPlug && idx >= 0 && mGestureParam != idx;
+        if (ownGesture) mPlug->BeginInformHostOfParamChange(idx);
+        control->mValue = v;
+        control->MarkChanged(true);
+        control->mRepaintAgain = true;
+        if (ownGesture) mPlug->EndInformHostOfParamChange(idx);
+      }
+    }
     return;
   }
   // The number alone (sign-flipped where the parameter says so), never a value text.
   char text[64];
   param->FormatValue(param->Value(), false, text, sizeof(text), false);
   OpenTextField(control, &control->mFontSpec, area, text, param);
+}
+
+void IGraphics::ApplyEnteredText(IControl* control, IFxSetting* param, const char* text) {
+  if (!control) return;
+  if (!text) text = "";
+  if (!param) {
+    control->AcceptEnteredText(text);
+    return;
+  }
+  const double normalized = param->Normalize(EnteredParamValue(*param, text));
+  const int idx = control->mBoundParam;
+  const bool gesture = mPlug && idx >= 0;
+  if (gesture) mPlug->BeginInformHostOfParamChange(idx);
+  control->AcceptUserValue(normalized);
+  if (gesture) mPlug->EndInformHostOfParamChange(idx);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -37,6 +37,18 @@ class IGraphics {
   virtual int ShowAlert(const char*, const char*, int) { return 0; }
   virtual IChoiceMenu* RunPopupMenu(IChoiceMenu*, const IBox*) { return nullptr; }
   virtual void OpenTextField(IControl*, const IFontSpec*, const IBox*, const char*, IFxSetting*) {}
+  // Folders: each replaces out (left empty without a window system).
+  virtual void HostExeFolder(HeapString* out) { if (out) out->Set(""); }
+  virtual void ModuleFolder(HeapString* out) { if (out) out->Set(""); }
+  virtual void DesktopFolder(HeapString* out) { if (out) out->Set(""); }
+  virtual void AppDataFolder(HeapString* out, bool) { if (out) out->Set(""); }
+  virtual void UserAppDataFolder(HeapString* out) { if (out) out->Set(""); }
+  // The file dialog: file and folder in and out; file "" when nothing was chosen.
+  virtual void AskForFile(HeapString* file, bool, HeapString*, const char*) {
+    if (file) file->Set("");
+  }
+  virtual bool AskForColour(IArgb*, const char*) { return false; }
+  virtual bool OpenWebLink(const char*, const char*, const char*, const char*) { return false; }
   virtual int SpareQuery() { return 0; }  // nothing calls it
   // Opens the editor window on the host's parent window; the window, or null when none was made.
   virtual void* OpenEditorWindow(void*) { return nullptr; }
@@ -44,6 +56,11 @@ class IGraphics {
   virtual void SpareHookB() {}  // nothing calls it
   virtual void CloseEditorWindow() {}
   virtual void* NativeWindow() { return nullptr; }
+  // The clipboard's text as UTF-8; false and "" when there is none.
+  virtual bool ReadClipboardText(HeapString* out) {
+    if (out) out->Set("");
+    return false;
+  }
   virtual void HidePointer() {}
   virtual void RestorePointer() {}
   virtual void SpareHookC() {}  // nothing calls it
@@ -68,6 +85,10 @@ class IGraphics {
   // timer tick repaints everything; it touches no value the user-interface thread writes.
   void FlagAllControlsChanged();
   void OfferValueEditor(IControl* control, IFxSetting* param, const IBox* area);
+  // Applies the text a value field closed with: for a parameter, its value (value texts for
+  // toggles and choices, else the number the text starts with) normalised and handed to the
+  // control as one complete host gesture; without one, the text itself to the control.
+  void ApplyEnteredText(IControl* control, IFxSetting* param, const char* text);
   void DeleteAllControls();
   int ControlCount() const { return mControlList.Count(); }
   IControl* Control(int i) const { return mControlList.At(i); }

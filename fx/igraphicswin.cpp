@@ -201,6 +201,8 @@ void IGraphicsWin::WindowGone() {
   mTooltipShown = false;
   mTooltipIndex = -1;
   mTextField = nullptr;
+  if (mTextFieldFont) DeleteObject(mTextFieldFont);  // its field went with the window
+  mTextFieldFont = nullptr;
   mTextFieldControl = nullptr;
   mTextFieldParam = nullptr;
   mOriginalEditProc = nullptr;
@@ -211,21 +213,30 @@ void IGraphicsWin::WindowGone() {
 
 void IGraphicsWin::CloseTextField(bool apply) {
   if (!mTextField) return;
+  char text[32];
+  text[0] = '\0';
   if (apply) {
-    // Applying the entered text belongs to the text-field code, which hands it to the parameter.
-    char text[33];
-    text[0] = '\0';
+    // At most 31 characters and the terminator, whatever the field holds.
     SendMessageA(mTextField, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    text[sizeof text - 1] = '\0';
   }
+  IControl* control = mTextFieldControl;
+  IFxSetting* param = mTextFieldParam;
+  // The field gets its own procedure back and goes before its font, which it still draws with.
   if (mOriginalEditProc) {
     SetWindowLongPtrA(mTextField, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mOriginalEditProc));
   }
   DestroyWindow(mTextField);
+  if (mTextFieldFont) DeleteObject(mTextFieldFont);
+  mTextFieldFont = nullptr;
   mTextField = nullptr;
   mTextFieldParam = nullptr;
   mTextFieldControl = nullptr;
   mOriginalEditProc = nullptr;
   mTextFieldState = FieldIdle;
+  // Applied once the field is gone, so that whatever the plug-in and host do meanwhile meets no
+  // half-closed field.
+  if (apply) ApplyEnteredText(control, param, text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -262,6 +273,8 @@ void IGraphicsWin::SetEditorSize(int width, int height) {
   if (width == mWidth && height == mHeight) return;
   const int dw = width - mWidth;
   const int dh = height - mHeight;
+  // The controls are about to be deleted: an open field must not apply to one of them later.
+  CloseTextField(false);
   IGraphics::SetEditorSize(width, height);
   if (!mWindow) return;
   GrowWindow(mWindow, dw, dh);
@@ -299,9 +312,7 @@ void IGraphicsWin::RestorePointer() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Tooltips (the text itself is set by the tooltip code)
-
-void IGraphicsWin::UpdateHoverHint(const char*) {}
+// Tooltips
 
 void IGraphicsWin::HideShownTooltip() {
   if (!mTooltipShown) return;
@@ -334,8 +345,15 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcA(window, message, wParam, lParam);
   }
   if (mTextField && mTextFieldState == FieldFocused) {
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MOUSEWHEEL) {
       mTextFieldState = FieldCancel;
+      return 0;
+    }
+    if ((message == WM_LBUTTONUP || message == WM_RBUTTONUP) &&
+        (mMouseCapture >= 0 || mGestureParam >= 0)) {
+      // The release of the press that opened the field: the press must still end, or the mouse
+      // capture and the host's gesture would stay open under the field.
+      Release(LowX(lParam), HighY(lParam), MouseStateOf(wParam));
       return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -486,10 +504,14 @@ void IGraphicsWin::PointerMove(HWND window, WPARAM wParam, int x, int y, const I
   tme.dwFlags = TME_LEAVE;
   tme.hwndTrack = window;
   tme.dwHoverTime = HOVER_DEFAULT;
-  if (mTooltipsEnabled && mMouseOver != mTooltipIndex) {
-    mTooltipIndex = mMouseOver;
-    if (mTooltipIndex >= 0) tme.dwFlags |= TME_HOVER;
-    HideShownTooltip();
+  if (mTooltipsEnabled) {
+    if (mMouseOver != mTooltipIndex) {
+      mTooltipIndex = mMouseOver;
+      HideShownTooltip();
+    }
+    // Asked again on every move until the tip shows: a request without the hover flag replaces
+    // the earlier one on some systems, which would otherwise never report the pointer resting.
+    if (mTooltipIndex >= 0 && !mTooltipShown) tme.dwFlags |= TME_HOVER;
   }
   TrackMouseEvent(&tme);
 }

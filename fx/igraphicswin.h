@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "fx/containers.h"
+#include "fx/choicemenu.h"
 #include "fx/igraphics.h"
 
 class IGraphicsWin : public IGraphics {
@@ -37,6 +38,37 @@ class IGraphicsWin : public IGraphics {
   void RestorePointer() override;
   PIX_IBitmap* DecodeSkinResource(int resourceId, const char* fileName) override;
 
+  // ---- text field, pop-up menus, dialogs, folders, clipboard, tooltips
+  void OpenTextField(IControl* control, const IFontSpec* style, const IBox* area, const char* text,
+                     IFxSetting* param) override;
+  void CancelTextField() override { mTextFieldState = FieldCancel; }
+  IChoiceMenu* RunPopupMenu(IChoiceMenu* menu, const IBox* area) override;
+  int ShowAlert(const char* text, const char* caption, int type) override;
+  void HostExeFolder(HeapString* out) override;
+  void ModuleFolder(HeapString* out) override;
+  void DesktopFolder(HeapString* out) override;
+  void AppDataFolder(HeapString* out, bool systemWide) override;
+  void UserAppDataFolder(HeapString* out) override { AppDataFolder(out, false); }
+  void AskForFile(HeapString* file, bool save, HeapString* folder, const char* extensions) override;
+  bool AskForColour(IArgb* colour, const char* prompt) override;
+  bool OpenWebLink(const char* address, const char* caption, const char* confirmation,
+                   const char* errorText) override;
+  bool ReadClipboardText(HeapString* out) override;
+  // UTF-16 text of a block of units (ending at its first terminator or at the block's end) as
+  // UTF-8; false, out "", when it cannot be converted.
+  static bool Utf16BlockToUtf8(const wchar_t* wide, size_t units, HeapString* out);
+  // The tooltip text of the editor window's tool (null empties it).
+  void UpdateHoverHint(const char* text);
+
+  // A Windows pop-up menu of menu whose items take the command ids *nextId, *nextId + 1, ... (the
+  // sub-menus after their parent, depth first); *nextId ends past the last id given. Null when a
+  // menu cannot be made.
+  static HMENU BuildNativeMenu(const IChoiceMenu* menu, int* nextId);
+  // The folder of a module's file (null: the host executable's); "" when it cannot be told.
+  static void FolderOfModule(HMODULE module, HeapString* out);
+
+  static LRESULT CALLBACK TextFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   static LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   // Editor windows of this module that exist now (the window class is registered while this is
@@ -58,6 +90,7 @@ class IGraphicsWin : public IGraphics {
   HWND mParentWindow = nullptr;
   HWND mAlertOwner = nullptr;
   HeapString mOwnerClassName;
+  HFONT mTextFieldFont = nullptr;  // owned by the open text field
 
  private:
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -72,10 +105,10 @@ class IGraphicsWin : public IGraphics {
   void CaptureLost();
   // Closes the text field; the entered text is applied first when apply is set.
   void CloseTextField(bool apply);
-  // The tooltip text for the editor window's tool (null hides it).
-  void UpdateHoverHint(const char* text);
   void HideShownTooltip();
   void CreateTooltipWindow();
   // The window is being destroyed by someone else (its parent went first): forget it.
   void WindowGone();
+  LRESULT FieldMessage(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
+  static BOOL CALLBACK FindOwnerWindowProc(HWND window, LPARAM lParam);
 };

@@ -14,7 +14,7 @@ fi
 status=0
 for dll in $(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p'); do
   case $(echo "$dll" | tr 'A-Z' 'a-z') in
-    kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|advapi32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|shell32.dll|comdlg32.dll|msimg32.dll|ws2_32.dll|api-ms-win-*) ;;
+    kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|advapi32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|shell32.dll|comdlg32.dll|msimg32.dll|ws2_32.dll|wininet.dll|api-ms-win-*) ;;
     *) echo "imports a non-system DLL: $dll"; status=1 ;;
   esac
 done

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fx/choicemenu.h"
 #include "fx/igraphics.h"
 #include "fx/icontrol.h"
 #include "fx/ifxsetting.h"
@@ -103,11 +104,33 @@ class TestGraphics : public IGraphics {
     presented.push_back(area);
     return false;
   }
+  // Records the menu shown (item texts, with "*" for a checked item) and chooses popupChoice of it
+  // (-1: the menu is dismissed).
+  IChoiceMenu* RunPopupMenu(IChoiceMenu* menu, const IBox* area) override {
+    std::vector<std::string> items;
+    for (int i = 0; i < menu->ItemCount(); ++i) {
+      const IChoiceMenuItem* item = menu->Item(i);
+      items.push_back(std::string(item->mText.Text()) +
+                      ((item->mFlags & IChoiceMenuItem::kChecked) ? "*" : ""));
+    }
+    popups.push_back({items, area ? *area : IBox(), menu->mPrefixStyle, menu->mChosenIndex});
+    if (popupChoice < 0) return nullptr;
+    menu->mChosenIndex = popupChoice;
+    return menu;
+  }
 
   std::map<int, std::function<PIX_IBitmap*()>> makers;
   std::map<int, int> decodeCalls;
   std::vector<TextFieldCall> textFields;
   std::vector<IBox> presented;
+  struct Popup {
+    std::vector<std::string> items;
+    IBox area;
+    int prefixStyle;
+    int chosenBefore;
+  };
+  std::vector<Popup> popups;
+  int popupChoice = -1;
 };
 
 // A control that records what reaches it and draws through a callback (default: nothing).

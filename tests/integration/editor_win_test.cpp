@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fx/icontrol.h"
 #include "fx/igraphics.h"
 #include "fx/module.h"
 #include "plugin/quibelombrelux.h"
@@ -277,6 +278,69 @@ TEST_F(EditorModuleTest, RightPressOnAKnobAsksForTheHostMenuOnly) {
   EXPECT_EQ(handler.calls, (Calls{"menu 0", "popup " + std::to_string(kKnobX) + "," + std::to_string(kKnobY)}));
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(handler.menus.MenuRefs(), 1u);  // the plug-in gave the menu back
+}
+
+TEST_F(EditorModuleTest, ValueTextClickOpensTheFieldAndTypedValueReachesTheHost) {
+  if (!HasLayout()) GTEST_SKIP() << "this build's editor has no layout";
+  fx.controller->setComponentHandler(&handler);
+  // The measured value-text box of the knob, from the same plug-in linked in and painted.
+  QuibelOmbrelux* linked = NewLinkedPlugin();
+  IGraphics* g = linked->AttachedGraphics();
+  g->RedrawRegion(IBox(0, 0, 640, 480));
+  IBox box;
+  for (int i = 0; i < g->ControlCount(); ++i) {
+    auto* knob = dynamic_cast<IKnobMultiControlText*>(g->Control(i));
+    if (knob && knob->mBoundParam == kTopThr) box = knob->mTextRect;
+  }
+  linked->release();
+  ASSERT_GT(box.mRight, box.mLeft);
+
+  OpenEditor();
+  HWND editorWindow = editor.EditorWindow();
+  MoveTo((box.mLeft + box.mRight) / 2, (box.mTop + box.mBottom) / 2);
+  Button(MOUSEEVENTF_LEFTDOWN);
+  Button(MOUSEEVENTF_LEFTUP);
+  HWND field = FindWindowExA(editorWindow, nullptr, "EDIT", nullptr);
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(field), 99);
+  char text[32] = {};
+  GetWindowTextA(field, text, sizeof text);
+  EXPECT_STREQ(text, "-19.0");
+  EXPECT_NE(GetWindowLongA(field, GWL_STYLE) & ES_CENTER, 0);
+  RECT r;
+  GetWindowRect(field, &r);
+  POINT corner = {r.left, r.top};
+  ScreenToClient(editorWindow, &corner);
+  EXPECT_EQ(corner.x, box.mLeft);
+  EXPECT_EQ(corner.y, box.mTop);
+  EXPECT_EQ(r.right - r.left, box.mRight - box.mLeft + 1);
+  EXPECT_EQ(r.bottom - r.top, box.mBottom - box.mTop + 1);
+  EXPECT_EQ(SendMessageA(field, EM_GETLIMITTEXT, 0, 0), 7);
+  DWORD from = 9, to = 9;
+  SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 5u);
+  EXPECT_EQ(GetFocus(), field);
+  // The press that opened it ended its gesture and gave the mouse back.
+  EXPECT_EQ(handler.calls, (Calls{"begin 0", "end 0"}));
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  for (WORD vk : {WORD('1'), WORD('2'), WORD('A'), WORD(VK_OEM_PERIOD), WORD('5')}) {
+    vst3host::SendKey(vk, false);
+    vst3host::SendKey(vk, true);
+    editor.Run(40, 0);
+  }
+  editor.Run(300, 0);
+  GetWindowTextA(field, text, sizeof text);
+  EXPECT_STREQ(text, "12.5");
+  vst3host::SendKey(VK_RETURN, false);
+  vst3host::SendKey(VK_RETURN, true);
+  for (int i = 0; i < 20 && IsWindow(field); ++i) editor.Run(3000, 1);
+  EXPECT_FALSE(IsWindow(field));
+  // 12.5 dB on the -48..0 dB threshold: 0 dB, normalised 1.0, as one whole change.
+  EXPECT_EQ(Normalized(kTopThr), 1.0);
+  EXPECT_EQ(handler.calls,
+            (Calls{"begin 0", "end 0", "begin 0", "perform 0 1.000000", "end 0"}));
 }
 
 }  // namespace qoit

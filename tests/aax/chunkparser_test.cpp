@@ -15,8 +15,8 @@ namespace {
 // A record holding the given data bytes, its size field stating their number unless told otherwise.
 struct Record {
   explicit Record(const std::vector<uint8_t>& data, int32_t version = 0)
-      : bytes(AAX_ChunkRecord::kHeaderSize + data.size(), 0) {
-    std::memcpy(bytes.data() + AAX_ChunkRecord::kHeaderSize, data.data(), data.size());
+      : bytes(AAX_ChunkRecord::kHeaderSize, 0) {
+    bytes.insert(bytes.end(), data.begin(), data.end());
     Get()->size = static_cast<int32_t>(data.size());
     Get()->version = version;
   }

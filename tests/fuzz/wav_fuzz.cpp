@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Put16(b, k[1]);
     Put32(b, 3);
     Put16(b, k[0]);
-    const uint8_t tail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, (data[1] & 4) ? 0x71 : 0x72};
+    const uint8_t tail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, static_cast<uint8_t>((data[1] & 4) ? 0x71 : 0x72)};
     b.insert(b.end(), tail, tail + 14);
   }
   b.insert(b.end(), {'d', 'a', 't', 'a'});

@@ -91,7 +91,9 @@ TEST(NumberText, ReadsOnlyWholeDecimalTextsWithTheirOwnUnit) {
     double v = 42.0;
     EXPECT_EQ(ParseNumberText(r.text, r.unit, &v), r.ok);
     EXPECT_EQ(v, r.ok ? r.value : 42.0);
-    if (r.ok && r.value == 0.0) EXPECT_EQ(std::signbit(v), r.text[0] == '-');
+    if (r.ok && r.value == 0.0) {
+      EXPECT_EQ(std::signbit(v), r.text[0] == '-');
+    }
   }
   double v = 42.0;
   EXPECT_FALSE(ParseNumberText(nullptr, "", &v));

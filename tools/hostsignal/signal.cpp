@@ -231,6 +231,15 @@ bool ParseWavFormat(const std::string& name, WavFormat* format) {
   return false;
 }
 
+bool TakeOutFormatOption(const char* name, WavFormat* format, bool* given) {
+  if (!ParseWavFormat(name ? name : "", format)) {
+    std::fprintf(stderr, "--out-format wants pcm8, pcm16, pcm24, pcm32, float32 or float64\n");
+    return false;
+  }
+  *given = true;
+  return true;
+}
+
 bool CompareWithDump(const std::string& path, const std::vector<double>& samples, double tolerance) {
   std::vector<uint8_t> ref;
   if (!ReadBytes(path, ref) || ref.size() != samples.size() * sizeof(double)) {

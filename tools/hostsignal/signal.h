@@ -38,6 +38,9 @@ bool WriteWav(const std::string& path, const Planar& channels, int rate,
               const WavFormat& format = WavFormat());
 // Reads a format name: pcm8, pcm16, pcm24, pcm32, float32 or float64.
 bool ParseWavFormat(const std::string& name, WavFormat* format);
+// The hosts' --out-format option: reads the name into format and marks it given; false (with a
+// message on stderr) for an unknown name.
+bool TakeOutFormatOption(const char* name, WavFormat* format, bool* given);
 
 bool WriteBytes(const std::string& path, const void* data, size_t size);
 bool ReadBytes(const std::string& path, std::vector<uint8_t>& out);

@@ -56,11 +56,7 @@ int main(int argc, char** argv) {
     else if (a == "--in") in = next();
     else if (a == "--out") out = next();
     else if (a == "--out-format") {
-      if (!hostsignal::ParseWavFormat(next(), &outFormat)) {
-        std::fprintf(stderr, "--out-format wants pcm8, pcm16, pcm24, pcm32, float32 or float64\n");
-        return 2;
-      }
-      outFormatGiven = true;
+      if (!hostsignal::TakeOutFormatOption(next(), &outFormat, &outFormatGiven)) return 2;
     }
     else if (a == "--rate") rate = std::atof(next());
     else if (a == "--block") block = std::atoi(next());

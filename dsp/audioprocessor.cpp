@@ -88,6 +88,19 @@ class DenormalGuard {
   unsigned mSaved;
 #endif
 };
+
+// Writes each of the frames `factor` times (kFactor when it is not 0) from `in` to `out`.
+template <int kFactor>
+void HoldFrames(const double* in, double* out, int frames, int factor = kFactor) {
+  if (kFactor) factor = kFactor;
+  for (int f = 0; f < frames; ++f) {
+    const double l = in[2 * f], r = in[2 * f + 1];
+    for (int k = 0; k < factor; ++k, out += 2) {
+      out[0] = l;
+      out[1] = r;
+    }
+  }
+}
 }  // namespace
 
 void AudioProcessor::MixDry(double* wet, const double* dry, size_t count) const {
@@ -118,9 +131,14 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
   DenormalGuard denormals;
 
   const size_t n = static_cast<size_t>(frames) * 2;
-  for (size_t i = 0; i < n; ++i) {
-    const double x = buffer[i];
-    if (!(std::fabs(x) <= kInputLimit)) buffer[i] = std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
+  // Samples beyond the limit are rare: one pass without branches finds whether there are any.
+  bool outside = false;
+  for (size_t i = 0; i < n; ++i) outside |= !(std::fabs(buffer[i]) <= kInputLimit);
+  if (outside) {
+    for (size_t i = 0; i < n; ++i) {
+      const double x = buffer[i];
+      if (!(std::fabs(x) <= kInputLimit)) buffer[i] = std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
+    }
   }
   // With the wet share at 1 the dry signal is multiplied by 0 and the wet one by 1: the stage
   // changes nothing (the samples are finite), so neither the dry copy nor the mix is made.
@@ -136,13 +154,16 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
   const size_t hn = static_cast<size_t>(high) * 2;
   double* hi = mHighRate.Get();
   // Zero-order hold: every input frame written factor times.
-  double* w = hi;
-  for (int f = 0; f < frames; ++f) {
-    const double l = buffer[2 * f], r = buffer[2 * f + 1];
-    for (int k = 0; k < factor; ++k, w += 2) {
-      w[0] = l;
-      w[1] = r;
-    }
+  switch (factor) {
+    case 2:
+      HoldFrames<2>(buffer, hi, frames);
+      break;
+    case 4:
+      HoldFrames<4>(buffer, hi, frames);
+      break;
+    default:
+      HoldFrames<0>(buffer, hi, frames, factor);
+      break;
   }
   mUpFilter.FilterFrames(high, hi);
   if (mixesDry && hn) std::memcpy(dry, hi, hn * sizeof(double));

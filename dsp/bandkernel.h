@@ -10,12 +10,6 @@
 namespace Dsp {
 namespace {
 
-// a where mask is set, else b.
-template <class T, int N>
-QO_VM_INLINE F64<T, N> Select(const F64<T, N>& mask, const F64<T, N>& a, const F64<T, N>& b) {
-  return (mask & a) | AndNot(mask, b);
-}
-
 // x within [lowest, highest]; a NaN stays NaN.
 template <class T, int N>
 QO_VM_INLINE F64<T, N> Within(const F64<T, N>& x, double lowest, double highest) {

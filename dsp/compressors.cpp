@@ -24,8 +24,7 @@ BasicComp::BasicComp() : mMaxGain(std::exp(kLimitNepers)), mMinGain(std::exp(-kL
 void NaturalLogs(const double* env, double* levels, int n) {
   // Frames below the gate never read their level: they take ln 1 = 0 instead of ln 0, which would
   // send every frame of a silent block down the slow path of the logarithm.
-  for (int i = 0; i < n; ++i) levels[i] = env[i] < Dsp::kGateLevel ? 1.0 : std::fabs(env[i]);
-  Dsp::LogArray(levels, levels, n);
+  Dsp::LevelLogArray(env, levels, n, Dsp::kGateLevel);
 }
 
 bool AnyAboveGate(const double* env, int n) {

@@ -110,12 +110,7 @@ void Ombrelux::ApplyBands(double* interleaved, int frames) {
     if (!AnyAboveGate(env, n)) continue;
     NaturalLogs(env, gain, n);
     Dsp::BandExponents(laws, env, gain, gain, n, &seen);
-    Dsp::ExpArray(gain, gain, n);
-    double* p = interleaved + 2 * static_cast<size_t>(base);
-    for (int i = 0; i < n; ++i) {
-      p[2 * i] *= gain[i];
-      p[2 * i + 1] *= gain[i];
-    }
+    Dsp::ExpOnFrames(gain, interleaved + 2 * static_cast<size_t>(base), n);
   }
   mTopComp.mResult = Gain(seen.topLowest);
   mBtmComp.mResult = Gain(seen.btmHighest);

@@ -36,13 +36,21 @@ void LogArray(const double* in, double* out, int n) {
   QO_VM_WIDE(LogArrayAvx2(in, out, n));
   Run<Sse2Ops, Log>(in, out, n);
 }
+void LevelLogArray(const double* in, double* out, int n, double gate) {
+  QO_VM_WIDE(LevelLogArrayAvx2(in, out, n, gate));
+  Run<Sse2Ops, Log, Input::kLevel>(in, out, n, gate);
+}
+void ExpOnFrames(const double* in, double* frames, int n) {
+  QO_VM_WIDE(ExpOnFramesAvx2(in, frames, n));
+  RunOnFrames<Sse2Ops, Exp>(in, frames, n);
+}
 void TanhArray(const double* in, double* out, int n) {
   QO_VM_WIDE(TanhArrayAvx2(in, out, n));
   Run<Sse2Ops, Tanh>(in, out, n);
 }
 void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
   QO_VM_WIDE(ScaledTanhArrayAvx2(in, out, n, pre, post));
-  Run<Sse2Ops, Tanh, true>(in, out, n, pre, post);
+  Run<Sse2Ops, Tanh, Input::kScaled>(in, out, n, pre, post);
 }
 void BandExponents(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
                    BandExtremes* seen) {
@@ -58,6 +66,16 @@ void ExpArray(const double* in, double* out, int n) {
 }
 void LogArray(const double* in, double* out, int n) {
   for (int i = 0; i < n; ++i) out[i] = std::log(in[i]);
+}
+void LevelLogArray(const double* in, double* out, int n, double gate) {
+  for (int i = 0; i < n; ++i) out[i] = in[i] < gate ? std::log(1.0) : std::log(std::fabs(in[i]));
+}
+void ExpOnFrames(const double* in, double* frames, int n) {
+  for (int i = 0; i < n; ++i) {
+    const double gain = std::exp(in[i]);
+    frames[2 * i] *= gain;
+    frames[2 * i + 1] *= gain;
+  }
 }
 void TanhArray(const double* in, double* out, int n) {
   for (int i = 0; i < n; ++i) out[i] = std::tanh(in[i]);

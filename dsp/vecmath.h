@@ -18,6 +18,14 @@ void ExpArray(const double* in, double* out, int n);
 // infinite and NaN inputs take std::log.
 void LogArray(const double* in, double* out, int n);
 
+// out[i] = log(|in[i]|), except that an in[i] below `gate` counts as 1 and gives +0 (levels under
+// a gate, whose logarithm nobody reads, then cost nothing extra). NaN gives NaN.
+void LevelLogArray(const double* in, double* out, int n, double gate);
+
+// Multiplies both samples of interleaved stereo frame i by exp(in[i]), for i < n (the exp of
+// ExpArray). in and frames must not overlap.
+void ExpOnFrames(const double* in, double* frames, int n);
+
 // out[i] = tanh(in[i]). Keeps full relative accuracy for small |x| (and gives x itself below
 // 2^-27 ~ 7.5e-9, where tanh(x) rounds to x), tanh(+-0) = +-0, exactly +-1 from |x| ~ 19.1 on (and
 // for +-inf), NaN gives NaN (through std::tanh).

@@ -44,6 +44,11 @@ struct Avx2Ops {
   static QO_VM_INLINE int Mask(D a) { return _mm256_movemask_pd(a); }
   static QO_VM_INLINE D Load(const double* p) { return _mm256_loadu_pd(p); }
   static QO_VM_INLINE void Store(double* p, D a) { _mm256_storeu_pd(p, a); }
+  // Every lane twice, in order, over two registers: [g0 g0 g1 g1] and [g2 g2 g3 g3].
+  static QO_VM_INLINE void Spread(D g, D* low, D* high) {
+    *low = _mm256_permute4x64_pd(g, 0x50);
+    *high = _mm256_permute4x64_pd(g, 0xFA);
+  }
 };
 
 }  // namespace
@@ -58,12 +63,20 @@ void LogArrayAvx2(const double* in, double* out, int n) {
   Run<Avx2Ops, Log>(in, out, n);
   _mm256_zeroupper();
 }
+void LevelLogArrayAvx2(const double* in, double* out, int n, double gate) {
+  Run<Avx2Ops, Log, Input::kLevel>(in, out, n, gate);
+  _mm256_zeroupper();
+}
+void ExpOnFramesAvx2(const double* in, double* frames, int n) {
+  RunOnFrames<Avx2Ops, Exp>(in, frames, n);
+  _mm256_zeroupper();
+}
 void TanhArrayAvx2(const double* in, double* out, int n) {
   Run<Avx2Ops, Tanh>(in, out, n);
   _mm256_zeroupper();
 }
 void ScaledTanhArrayAvx2(const double* in, double* out, int n, double pre, double post) {
-  Run<Avx2Ops, Tanh, true>(in, out, n, pre, post);
+  Run<Avx2Ops, Tanh, Input::kScaled>(in, out, n, pre, post);
   _mm256_zeroupper();
 }
 void BandExponentsAvx2(const BandLaws& laws, const double* env, const double* logs, double* sums,

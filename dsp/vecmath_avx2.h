@@ -6,6 +6,8 @@
 namespace Dsp {
 void ExpArrayAvx2(const double* in, double* out, int n);
 void LogArrayAvx2(const double* in, double* out, int n);
+void LevelLogArrayAvx2(const double* in, double* out, int n, double gate);
+void ExpOnFramesAvx2(const double* in, double* frames, int n);
 void TanhArrayAvx2(const double* in, double* out, int n);
 void ScaledTanhArrayAvx2(const double* in, double* out, int n, double pre, double post);
 struct BandLaws;

@@ -68,6 +68,11 @@ struct Sse2Ops {
   static QO_VM_INLINE int Mask(D a) { return _mm_movemask_pd(a); }
   static QO_VM_INLINE D Load(const double* p) { return _mm_loadu_pd(p); }
   static QO_VM_INLINE void Store(double* p, D a) { _mm_storeu_pd(p, a); }
+  // Every lane twice, in order, over two registers: [g0 g0] and [g1 g1].
+  static QO_VM_INLINE void Spread(D g, D* low, D* high) {
+    *low = _mm_unpacklo_pd(g, g);
+    *high = _mm_unpackhi_pd(g, g);
+  }
 };
 
 // ---------------------------------------------------------------- several registers at once
@@ -444,21 +449,24 @@ struct Tanh {
 
 // ---------------------------------------------------------------- array loops
 
-// Computes N registers' worth of elements from in into out: out = F(pre in) post, each product
-// rounded on its own (Scaled false: out = F(in)). Lanes flagged by F::SlowLanes are recomputed by
-// F::Slow; all inputs are read before anything is written, so in and out may be the same array.
-// (The registers go through memory only on that rare path.)
-template <class T, class F, int N, bool Scaled>
-QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double post) {
+// How an array function takes its input x.
+enum class Input {
+  kAsIs,   // F(x)
+  kScaled, // F(pre x) post, each product rounded on its own
+  kLevel,  // F(|x|), or F(1) where x < pre (a level below the gate counts as 1)
+};
+
+// a where mask is set, else b.
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Select(const F64<T, N>& mask, const F64<T, N>& a, const F64<T, N>& b) {
+  return (mask & a) | AndNot(mask, b);
+}
+
+// F of every lane of x: the fast evaluation, with the lanes flagged by F::SlowLanes recomputed by
+// F::Slow. (The registers go through memory only on that rare path.)
+template <class T, class F, int N>
+QO_VM_INLINE F64<T, N> Evaluate(const F64<T, N>& x) {
   constexpr int kCount = T::kLanes * N;
-  F64<T, N> x = Load<T, N>(in);
-  if (Scaled) x = x * pre;
-  if constexpr (F::kPassesSmall) {
-    if (LaneMask(F::PassesThrough(x)) == (1 << kCount) - 1) {
-      Store(out, Scaled ? x * post : x);
-      return;
-    }
-  }
   F64<T, N> y = F::Fast(x);
   const int slow = LaneMask(F::SlowLanes(x));
   if (slow != 0) {
@@ -471,26 +479,79 @@ QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double pos
     }
     y = Load<T, N>(ys);
   }
-  if (Scaled) y = y * post;
+  return y;
+}
+
+// Computes N registers' worth of elements from in into out, taking the input as `mode` says. All
+// inputs are read before anything is written, so in and out may be the same array.
+template <class T, class F, int N, Input kMode>
+QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double post) {
+  constexpr int kCount = T::kLanes * N;
+  F64<T, N> x = Load<T, N>(in);
+  if constexpr (kMode == Input::kScaled) x = x * pre;
+  if constexpr (kMode == Input::kLevel) {
+    x = Select(Less(x, pre), Set<T, N>(1.0), AndNot(Set<T, N>(-0.0), x));
+  }
+  if constexpr (F::kPassesSmall) {
+    if (LaneMask(F::PassesThrough(x)) == (1 << kCount) - 1) {
+      Store(out, kMode == Input::kScaled ? x * post : x);
+      return;
+    }
+  }
+  F64<T, N> y = Evaluate<T, F, N>(x);
+  if constexpr (kMode == Input::kScaled) y = y * post;
   Store(out, y);
 }
 
 // Runs F over the array: four registers at a time, then one register at a time. The last few
 // elements are computed in one register padded with zeros.
-template <class T, class F, bool Scaled = false>
+template <class T, class F, Input kMode = Input::kAsIs>
 void Run(const double* in, double* out, int n, double pre = 1.0, double post = 1.0) {
   constexpr int kGroup = 4;
   constexpr int kLanes = T::kLanes;
   int i = 0;
   for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) {
-    RunGroup<T, F, kGroup, Scaled>(in + i, out + i, pre, post);
+    RunGroup<T, F, kGroup, kMode>(in + i, out + i, pre, post);
   }
-  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1, Scaled>(in + i, out + i, pre, post);
+  for (; i + kLanes <= n; i += kLanes) RunGroup<T, F, 1, kMode>(in + i, out + i, pre, post);
   if (i < n) {
     double rest[kLanes] = {};
     for (int l = 0; i + l < n; ++l) rest[l] = in[i + l];
-    RunGroup<T, F, 1, Scaled>(rest, rest, pre, post);
+    RunGroup<T, F, 1, kMode>(rest, rest, pre, post);
     for (int l = 0; i + l < n; ++l) out[i + l] = rest[l];
+  }
+}
+
+// Multiplies both samples of each of the n interleaved stereo frames by F(in[i]): four registers
+// of in at a time, then the rest in one register padded with zeros.
+template <class T, class F>
+void RunOnFrames(const double* in, double* frames, int n) {
+  constexpr int kGroup = 4;
+  constexpr int kLanes = T::kLanes;
+  auto group = [](const double* x, double* p) {
+    const F64<T, kGroup> y = Evaluate<T, F, kGroup>(Load<T, kGroup>(x));
+    for (int j = 0; j < kGroup; ++j) {
+      typename T::D low, high;
+      T::Spread(y.v[j], &low, &high);
+      double* q = p + 2 * kLanes * j;
+      T::Store(q, T::Mul(T::Load(q), low));
+      T::Store(q + kLanes, T::Mul(T::Load(q + kLanes), high));
+    }
+  };
+  int i = 0;
+  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) group(in + i, frames + 2 * i);
+  if (i < n) {
+    double x[kGroup * kLanes] = {}, p[2 * kGroup * kLanes] = {};
+    for (int k = 0; i + k < n; ++k) {
+      x[k] = in[i + k];
+      p[2 * k] = frames[2 * (i + k)];
+      p[2 * k + 1] = frames[2 * (i + k) + 1];
+    }
+    group(x, p);
+    for (int k = 0; i + k < n; ++k) {
+      frames[2 * (i + k)] = p[2 * k];
+      frames[2 * (i + k) + 1] = p[2 * k + 1];
+    }
   }
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <xmmintrin.h>
+#include <emmintrin.h>
 #endif
 
 void DeinterleaveStereo(int frames, double* left, double* right, const double* interleaved) {
@@ -101,6 +101,26 @@ void HoldFrames(const double* in, double* out, int frames, int factor = kFactor)
     }
   }
 }
+
+// Whether any of the n samples is NaN or beyond `limit` in magnitude. Such samples are rare, so
+// the test runs without a branch per sample.
+bool AnyBeyond(const double* x, size_t n, double limit) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
+  const __m128d bound = _mm_set1_pd(limit);
+  __m128d beyond = _mm_setzero_pd();
+  for (; i + 2 <= n; i += 2) {
+    // "not less or equal" holds for NaN too
+    beyond = _mm_or_pd(beyond, _mm_cmpnle_pd(_mm_and_pd(_mm_loadu_pd(x + i), magnitude), bound));
+  }
+  if (_mm_movemask_pd(beyond)) return true;
+#endif
+  for (; i < n; ++i) {
+    if (!(std::fabs(x[i]) <= limit)) return true;
+  }
+  return false;
+}
 }  // namespace
 
 void AudioProcessor::MixDry(double* wet, const double* dry, size_t count) const {
@@ -131,10 +151,7 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
   DenormalGuard denormals;
 
   const size_t n = static_cast<size_t>(frames) * 2;
-  // Samples beyond the limit are rare: one pass without branches finds whether there are any.
-  bool outside = false;
-  for (size_t i = 0; i < n; ++i) outside |= !(std::fabs(buffer[i]) <= kInputLimit);
-  if (outside) {
+  if (AnyBeyond(buffer, n, kInputLimit)) {
     for (size_t i = 0; i < n; ++i) {
       const double x = buffer[i];
       if (!(std::fabs(x) <= kInputLimit)) buffer[i] = std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;

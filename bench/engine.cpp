@@ -15,6 +15,8 @@
 //   --seconds  time spent per case and engine and road (default 0.15)
 //   --only     run only the cases whose name holds TEXT (e.g. "48000x4 b256"), or "plugin"
 //   --road     AVX2 or SSE2: measure that road only
+//   --write-program FILE.wav   write one take of the program signal at 48 kHz (32-bit float) and
+//              stop: the test host's --time option measures the real module on it
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "bench/engine_api.h"
+#include "tools/hostsignal/signal.h"
 
 #if !defined(_WIN32)
 #include <dlfcn.h>
@@ -272,8 +275,16 @@ int main(int argc, char** argv) {
       only = argv[++i];
     } else if (!std::strcmp(argv[i], "--road") && i + 1 < argc) {
       road = argv[++i];
+    } else if (!std::strcmp(argv[i], "--write-program") && i + 1 < argc) {
+      const std::vector<double> v = MakeSignal(kProgram, 48000);
+      hostsignal::Planar planar(2);
+      for (size_t f = 0; f < v.size() / 2; ++f) {
+        planar[0].push_back(v[2 * f]);
+        planar[1].push_back(v[2 * f + 1]);
+      }
+      return hostsignal::WriteWav(argv[++i], planar, 48000) ? 0 : 1;
     } else {
-      std::fprintf(stderr, "usage: %s [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road AVX2|SSE2]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road AVX2|SSE2] [--write-program FILE.wav]\n", argv[0]);
       return 2;
     }
   }

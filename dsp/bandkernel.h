@@ -10,12 +10,12 @@
 namespace Dsp {
 namespace {
 
-// x within [lowest, highest]; a NaN stays NaN.
+// x within [lowest, highest]; a NaN stays NaN. (The packed minimum and maximum give their second
+// operand where the comparison fails, so y = highest < x ? highest : x, then lowest > y ? lowest : y.)
 template <class T, int N>
 QO_VM_INLINE F64<T, N> Within(const F64<T, N>& x, double lowest, double highest) {
-  const F64<T, N> hi = Set<T, N>(highest), lo = Set<T, N>(lowest);
-  const F64<T, N> y = Select(LessOf(hi, x), hi, x);
-  return Select(LessOf(y, lo), lo, y);
+  const F64<T, N> y = MinOf(Set<T, N>(highest), x);
+  return MaxOf(Set<T, N>(lowest), y);
 }
 
 template <class T, int N>

@@ -403,10 +403,38 @@ void ScaledTanh(const double* in, double* out, int n) { Dsp::ScaledTanhArray(in,
 Ref RefScaledTanh(double x) { return std::tanh(static_cast<Ref>(x * 3.0)) * 0.25L; }
 double LibScaledTanh(double x) { return std::tanh(x * 3.0) * 0.25; }
 
+// Levels below the gate (negative ones too) count as 1; others give the logarithm of |x|.
+constexpr double kTestGate = 0.004;
+void LevelLog(const double* in, double* out, int n) { Dsp::LevelLogArray(in, out, n, kTestGate); }
+Ref RefLevelLog(double x) { return x < kTestGate ? 0.0L : std::log(std::fabs(static_cast<Ref>(x))); }
+double LibLevelLog(double x) { return x < kTestGate ? 0.0 : std::log(std::fabs(x)); }
+
+// exp(x) applied to a frame (1, -2): the left sample is the result, and the right one must be
+// exactly -2 times it. Frames past n, the guards at either end, keep their values.
+void ExpOnFrame(const double* in, double* out, int n) {
+  std::vector<double> frames(2 * static_cast<size_t>(n) + 4, 7.0);
+  for (int i = 0; i < n; ++i) {
+    frames[2 * i + 2] = 1.0;
+    frames[2 * i + 3] = -2.0;
+  }
+  Dsp::ExpOnFrames(in, frames.data() + 2, n);
+  EXPECT_EQ(frames[0], 7.0);
+  EXPECT_EQ(frames[1], 7.0);
+  EXPECT_EQ(frames[2 * n + 2], 7.0);
+  EXPECT_EQ(frames[2 * n + 3], 7.0);
+  for (int i = 0; i < n; ++i) {
+    const double left = frames[2 * i + 2], right = frames[2 * i + 3];
+    EXPECT_TRUE(right == -2.0 * left || (std::isnan(left) && std::isnan(right)));
+    out[i] = left;
+  }
+}
+
 const Fn kFns[] = {{"exp", Dsp::ExpArray, RefExp, LibExp, -30.0, 30.0},
                    {"log", Dsp::LogArray, RefLog, LibLog, 1e-6, 1e6},
                    {"tanh", Dsp::TanhArray, RefTanh, LibTanh, -4.0, 4.0},
-                   {"scaled tanh", ScaledTanh, RefScaledTanh, LibScaledTanh, -1.5, 1.5}};
+                   {"scaled tanh", ScaledTanh, RefScaledTanh, LibScaledTanh, -1.5, 1.5},
+                   {"level log", LevelLog, RefLevelLog, LibLevelLog, -0.01, 2.0},
+                   {"exp on frames", ExpOnFrame, RefExp, LibExp, -30.0, 30.0}};
 
 TEST(VecMathArrays, OddLengthsTouchOnlyTheirElements) {
   for (const Fn& f : kFns) {

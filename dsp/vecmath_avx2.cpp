@@ -22,6 +22,7 @@ struct Avx2Ops {
   static QO_VM_INLINE D And(D a, D b) { return _mm256_and_pd(a, b); }
   static QO_VM_INLINE D Or(D a, D b) { return _mm256_or_pd(a, b); }
   static QO_VM_INLINE D AndNot(D a, D b) { return _mm256_andnot_pd(a, b); }
+  static QO_VM_INLINE D Blend(D mask, D a, D b) { return _mm256_blendv_pd(b, a, mask); }
   static QO_VM_INLINE D Min(D a, D b) { return _mm256_min_pd(a, b); }
   static QO_VM_INLINE D Max(D a, D b) { return _mm256_max_pd(a, b); }
   static QO_VM_INLINE D Equal(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }

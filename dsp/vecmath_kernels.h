@@ -47,6 +47,8 @@ struct Sse2Ops {
   static QO_VM_INLINE D And(D a, D b) { return _mm_and_pd(a, b); }
   static QO_VM_INLINE D Or(D a, D b) { return _mm_or_pd(a, b); }
   static QO_VM_INLINE D AndNot(D a, D b) { return _mm_andnot_pd(a, b); }
+  // a where the mask (all ones or all zeros per lane) is set, else b
+  static QO_VM_INLINE D Blend(D mask, D a, D b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
   static QO_VM_INLINE D Min(D a, D b) { return _mm_min_pd(a, b); }
   static QO_VM_INLINE D Max(D a, D b) { return _mm_max_pd(a, b); }
   static QO_VM_INLINE D Equal(D a, D b) { return _mm_cmpeq_pd(a, b); }
@@ -201,6 +203,17 @@ QO_VM_INLINE F64<T, N> IsNaN(const F64<T, N>& a) {
   return UnorderedOf(a, a);
 }
 
+// a where mask (a comparison's result) is set, else b.
+template <class T, int N, std::size_t... J>
+QO_VM_INLINE F64<T, N> Select(const F64<T, N>& mask, const F64<T, N>& a, const F64<T, N>& b,
+                              std::index_sequence<J...>) {
+  return F64<T, N>{{T::Blend(mask.v[J], a.v[J], b.v[J])...}};
+}
+template <class T, int N>
+QO_VM_INLINE F64<T, N> Select(const F64<T, N>& mask, const F64<T, N>& a, const F64<T, N>& b) {
+  return Select(mask, a, b, Regs<N>());
+}
+
 // 64-bit integer lanes, and moving between the two views of the same bits.
 QO_VM_INT2(operator+, AddI)
 QO_VM_INT2(operator-, SubI)
@@ -233,6 +246,21 @@ QO_VM_INLINE int LaneMask(const F64<T, N>& a, std::index_sequence<J...>) {
 template <class T, int N>
 QO_VM_INLINE int LaneMask(const F64<T, N>& a) {
   return LaneMask(a, Regs<N>());
+}
+
+// Whether any lane (every lane) of a comparison result is set: the registers are combined first, so
+// only one mask leaves the vector unit.
+template <class T, int N>
+QO_VM_INLINE bool AnyLane(const F64<T, N>& a) {
+  typename T::D r = a.v[0];
+  for (int j = 1; j < N; ++j) r = T::Or(r, a.v[j]);
+  return T::Mask(r) != 0;
+}
+template <class T, int N>
+QO_VM_INLINE bool EveryLane(const F64<T, N>& a) {
+  typename T::D r = a.v[0];
+  for (int j = 1; j < N; ++j) r = T::And(r, a.v[j]);
+  return T::Mask(r) == (1 << T::kLanes) - 1;
 }
 
 // Unaligned loads and stores of N registers' worth of consecutive doubles.
@@ -441,7 +469,7 @@ struct Tanh {
     // Below 2^-27, tanh(x) = x (1 - x^2/3 + ...) rounds to x itself. Taking x there also keeps
     // tiny inputs exact when denormals are flushed to zero.
     const F64<T, N> tiny = Less(a, 0x1p-27);
-    return (tiny & x) | AndNot(tiny, q);
+    return Select(tiny, x, q);
   }
 
   static double Slow(double x) { return std::tanh(x); }
@@ -456,20 +484,15 @@ enum class Input {
   kLevel,  // F(|x|), or F(1) where x < pre (a level below the gate counts as 1)
 };
 
-// a where mask is set, else b.
-template <class T, int N>
-QO_VM_INLINE F64<T, N> Select(const F64<T, N>& mask, const F64<T, N>& a, const F64<T, N>& b) {
-  return (mask & a) | AndNot(mask, b);
-}
-
 // F of every lane of x: the fast evaluation, with the lanes flagged by F::SlowLanes recomputed by
 // F::Slow. (The registers go through memory only on that rare path.)
 template <class T, class F, int N>
 QO_VM_INLINE F64<T, N> Evaluate(const F64<T, N>& x) {
   constexpr int kCount = T::kLanes * N;
   F64<T, N> y = F::Fast(x);
-  const int slow = LaneMask(F::SlowLanes(x));
-  if (slow != 0) {
+  const F64<T, N> slowLanes = F::SlowLanes(x);
+  if (AnyLane(slowLanes)) {
+    const int slow = LaneMask(slowLanes);
     double xs[kCount];
     double ys[kCount];
     Store(xs, x);
@@ -486,14 +509,13 @@ QO_VM_INLINE F64<T, N> Evaluate(const F64<T, N>& x) {
 // inputs are read before anything is written, so in and out may be the same array.
 template <class T, class F, int N, Input kMode>
 QO_VM_INLINE void RunGroup(const double* in, double* out, double pre, double post) {
-  constexpr int kCount = T::kLanes * N;
   F64<T, N> x = Load<T, N>(in);
   if constexpr (kMode == Input::kScaled) x = x * pre;
   if constexpr (kMode == Input::kLevel) {
     x = Select(Less(x, pre), Set<T, N>(1.0), AndNot(Set<T, N>(-0.0), x));
   }
   if constexpr (F::kPassesSmall) {
-    if (LaneMask(F::PassesThrough(x)) == (1 << kCount) - 1) {
+    if (EveryLane(F::PassesThrough(x))) {
       Store(out, kMode == Input::kScaled ? x * post : x);
       return;
     }

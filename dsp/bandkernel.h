@@ -91,17 +91,24 @@ void RunBands(const BandLaws& laws, const double* env, const double* logs, doubl
   for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) {
     BandGroup<T, kGroup>(b, env + i, logs + i, sums + i, &acc);
   }
-  // The last few frames in a padded group: a gated frame (envelope 0) has every exponent 0, which
-  // the extremes, started at 0, already hold.
+  // The rest a register at a time, the last few frames in a padded register: a gated frame
+  // (envelope 0) has every exponent 0, which the extremes, started at 0, already hold.
+  BandAccumulators<T, 1> one{{{acc.topLowest.v[0]}}, {{acc.btmHighest.v[0]}}, {{acc.midLowest.v[0]}},
+                             {{acc.midHighest.v[0]}}};
+  for (; i + kLanes <= n; i += kLanes) BandGroup<T, 1>(b, env + i, logs + i, sums + i, &one);
   if (i < n) {
-    double e[kGroup * kLanes] = {}, l[kGroup * kLanes] = {}, s[kGroup * kLanes];
+    double e[kLanes] = {}, l[kLanes] = {}, s[kLanes];
     for (int k = 0; i + k < n; ++k) {
       e[k] = env[i + k];
       l[k] = logs[i + k];
     }
-    BandGroup<T, kGroup>(b, e, l, s, &acc);
+    BandGroup<T, 1>(b, e, l, s, &one);
     for (int k = 0; i + k < n; ++k) sums[i + k] = s[k];
   }
+  acc.topLowest.v[0] = one.topLowest.v[0];
+  acc.btmHighest.v[0] = one.btmHighest.v[0];
+  acc.midLowest.v[0] = one.midLowest.v[0];
+  acc.midHighest.v[0] = one.midHighest.v[0];
   seen->topLowest = Lowest(acc.topLowest, seen->topLowest);
   seen->btmHighest = Highest(acc.btmHighest, seen->btmHighest);
   seen->midLowest = Lowest(acc.midLowest, seen->midLowest);

@@ -284,12 +284,14 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
     const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
     // Once the steps are too small to change the running values the ramp stands still, and the
-    // frames need not step it.
+    // frames need not step it. A stage whose running set is its target (the usual case) has
+    // nothing to work out.
+    const bool settled = std::memcmp(target, running, sizeof target) == 0;
     bool moves = false;
     for (int k = 0; k < 5; ++k) {
       ra[i][k] = running[k];
-      d[i][k] = (target[k] - running[k]) * inv;
-      if (running[k] + d[i][k] != running[k]) moves = true;
+      d[i][k] = settled ? 0.0 : (target[k] - running[k]) * inv;
+      if (!settled && running[k] + d[i][k] != running[k]) moves = true;
       c[i][k] = _mm_set1_pd(running[k]);
     }
     ta1[i] = s.a1;

@@ -544,32 +544,37 @@ void Run(const double* in, double* out, int n, double pre = 1.0, double post = 1
   }
 }
 
+// Multiplies both samples of kLanes N interleaved stereo frames at p by F(x[i]).
+template <class T, class F, int N>
+QO_VM_INLINE void OnFramesGroup(const double* x, double* p) {
+  constexpr int kLanes = T::kLanes;
+  const F64<T, N> y = Evaluate<T, F, N>(Load<T, N>(x));
+  for (int j = 0; j < N; ++j) {
+    typename T::D low, high;
+    T::Spread(y.v[j], &low, &high);
+    double* q = p + 2 * kLanes * j;
+    T::Store(q, T::Mul(T::Load(q), low));
+    T::Store(q + kLanes, T::Mul(T::Load(q + kLanes), high));
+  }
+}
+
 // Multiplies both samples of each of the n interleaved stereo frames by F(in[i]): four registers
-// of in at a time, then the rest in one register padded with zeros.
+// of in at a time, then one register at a time, then the rest in one register padded with zeros.
 template <class T, class F>
 void RunOnFrames(const double* in, double* frames, int n) {
   constexpr int kGroup = 4;
   constexpr int kLanes = T::kLanes;
-  auto group = [](const double* x, double* p) {
-    const F64<T, kGroup> y = Evaluate<T, F, kGroup>(Load<T, kGroup>(x));
-    for (int j = 0; j < kGroup; ++j) {
-      typename T::D low, high;
-      T::Spread(y.v[j], &low, &high);
-      double* q = p + 2 * kLanes * j;
-      T::Store(q, T::Mul(T::Load(q), low));
-      T::Store(q + kLanes, T::Mul(T::Load(q + kLanes), high));
-    }
-  };
   int i = 0;
-  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) group(in + i, frames + 2 * i);
+  for (; i + kGroup * kLanes <= n; i += kGroup * kLanes) OnFramesGroup<T, F, kGroup>(in + i, frames + 2 * i);
+  for (; i + kLanes <= n; i += kLanes) OnFramesGroup<T, F, 1>(in + i, frames + 2 * i);
   if (i < n) {
-    double x[kGroup * kLanes] = {}, p[2 * kGroup * kLanes] = {};
+    double x[kLanes] = {}, p[2 * kLanes] = {};
     for (int k = 0; i + k < n; ++k) {
       x[k] = in[i + k];
       p[2 * k] = frames[2 * (i + k)];
       p[2 * k + 1] = frames[2 * (i + k) + 1];
     }
-    group(x, p);
+    OnFramesGroup<T, F, 1>(x, p);
     for (int k = 0; i + k < n; ++k) {
       frames[2 * (i + k)] = p[2 * k];
       frames[2 * (i + k) + 1] = p[2 * k + 1];

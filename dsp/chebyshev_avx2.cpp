@@ -32,11 +32,13 @@ inline __m128d High(__m256d v) { return _mm256_extractf128_pd(v, 1); }
 void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
                            double* p) {
   constexpr int64_t kLag = 4;
-  // Stage i runs over frames [from, to) in place, on its own.
+  // Frame f through stage i, in place.
+  auto step = [&](int i, int64_t f) {
+    _mm_storeu_pd(p + 2 * f, PackedStage(_mm_loadu_pd(p + 2 * f), c[i], w1[i], w2[i]));
+  };
+  // Stage i runs over frames [from, to) on its own.
   auto run = [&](int i, int64_t from, int64_t to) {
-    for (int64_t f = from; f < to; ++f) {
-      _mm_storeu_pd(p + 2 * f, PackedStage(_mm_loadu_pd(p + 2 * f), c[i], w1[i], w2[i]));
-    }
+    for (int64_t f = from; f < to; ++f) step(i, f);
   };
   if (frames < 2 * kLag) {
     run(0, 0, frames);
@@ -45,9 +47,13 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
     _mm256_zeroupper();
     return;
   }
-  // Fill the pipeline: stage 0 over the first 2D frames, stage 1 over the first D.
-  run(0, 0, 2 * kLag);
-  run(1, 0, kLag);
+  // Fill the pipeline: stage 0 over the first 2D frames, stage 1 over the first D, D frames behind
+  // (two chains in one loop, which the processor runs side by side).
+  run(0, 0, kLag);
+  for (int64_t t = kLag; t < 2 * kLag; ++t) {
+    step(0, t);
+    step(1, t - kLag);
+  }
 
   __m256d cA[5];
   for (int k = 0; k < 5; ++k) cA[k] = _mm256_set_m128d(c[1][k], c[0][k]);
@@ -69,9 +75,13 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   w2[1] = High(a2);
   w1[2] = b1;
   w2[2] = b2;
-  // Drain: stage 1 over its last D frames, then stage 2 over its last 2D.
-  run(1, frames - kLag, frames);
-  run(2, frames - 2 * kLag, frames);
+  // Drain: stage 1 over its last D frames beside stage 2 over the D frames before them, then stage 2
+  // over the last D.
+  for (int64_t t = frames; t < frames + kLag; ++t) {
+    step(1, t - kLag);
+    step(2, t - 2 * kLag);
+  }
+  run(2, frames - kLag, frames);
   _mm256_zeroupper();
 }
 

@@ -1,7 +1,8 @@
 // Engine benchmark: wall-clock nanoseconds per stereo input frame of Ombrelux, for every case of
 // rate (44.1 and 48 kHz at factor 4, 96 kHz at 2, 192 kHz at 1), block length (1, 32, 64, 256,
 // 512, 4096 frames) and signal (program-like noise, silence after loud input, a full-scale square
-// wave, subnormal-level noise), on the four-lane AVX2 road and the two-lane SSE2 road. With a
+// wave, subnormal-level noise), on the eight-lane AVX-512 road of the array maths where the
+// processor has it, the four-lane AVX2 road and the two-lane SSE2 road. With a
 // baseline module (an older revision's engine, see README.md) every case is measured for both
 // engines side by side, in alternating rounds, so that load on the machine touches both alike.
 // One more case runs the plug-in itself through the base's float host-block entry.
@@ -14,7 +15,7 @@
 // Usage: bench_engine [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road R]
 //   --seconds  time spent per case and engine and road (default 0.15)
 //   --only     run only the cases whose name holds TEXT (e.g. "48000x4 b256"), or "plugin"
-//   --road     AVX2 or SSE2: measure that road only
+//   --road     AVX512, AVX2 or SSE2: measure that road only
 //   --write-program FILE.wav   write one take of the program signal at 48 kHz (32-bit float) and
 //              stop: the test host's --time option measures the real module on it
 #include <chrono>
@@ -110,7 +111,7 @@ volatile double gSink;
 // One engine on one road for one case: its own instance and buffers, and its fastest take.
 struct Runner {
   const QoBenchEngineApi* api;
-  bool wide;
+  int wide;  // allow_wide's argument: 0 two lanes, 1 AVX2, 2 the widest
   void* engine = nullptr;
   const std::vector<double>* source;
   const std::vector<double>* prefix;  // null unless the case is silence after loud input
@@ -119,7 +120,7 @@ struct Runner {
   double bestSeconds = 1e30;
   int takes = 0;
 
-  Runner(const QoBenchEngineApi* a, bool w, const Case& c, const std::vector<double>* src,
+  Runner(const QoBenchEngineApi* a, int w, const Case& c, const std::vector<double>* src,
          const std::vector<double>* pre)
       : api(a), wide(w), source(src), prefix(pre), work(src->size()) {
     api->allow_wide(wide);
@@ -200,7 +201,7 @@ const QoBenchEngineApi* LoadBaseline(const char* path) {
 // The plug-in at 48 kHz with its default parameters, fed 256-frame float blocks of the program
 // signal on two separate input and output channels, as a VST3 host hands them over; measured
 // against the engine alone on the same signal and block length.
-void PluginCase(double seconds, bool bothRoads) {
+void PluginCase(double seconds, const std::vector<int>& roads) {
   const int block = 256;
   const std::vector<double> program = MakeSignal(kProgram, 48000);
   std::vector<float> inL(kTakeFrames), inR(kTakeFrames), outL(kTakeFrames), outR(kTakeFrames);
@@ -211,8 +212,7 @@ void PluginCase(double seconds, bool bothRoads) {
   const QoBenchEngineApi* api = QoBenchCurrentEngineApi();
   std::printf("\nplug-in layer, 48000 Hz, 256-frame float blocks, program signal (ns per stereo frame)\n");
   std::printf("%-6s %12s %12s %10s\n", "road", "engine", "plug-in", "plug/eng");
-  for (bool wide : {true, false}) {
-    if (!wide && !bothRoads) break;
+  for (int wide : roads) {
     api->allow_wide(wide);
     QuibelOmbrelux* fx = new QuibelOmbrelux(IFxCreateArgs());
     fx->SetSampleRate(48000.0);
@@ -249,7 +249,7 @@ void PluginCase(double seconds, bool bothRoads) {
                 100.0 * plugNs / engine.NsPerFrame());
     fx->release();
   }
-  api->allow_wide(true);
+  api->allow_wide(2);
 }
 #endif
 
@@ -284,20 +284,31 @@ int main(int argc, char** argv) {
       }
       return hostsignal::WriteWav(argv[++i], planar, 48000) ? 0 : 1;
     } else {
-      std::fprintf(stderr, "usage: %s [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road AVX2|SSE2] [--write-program FILE.wav]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--seconds S] [--baseline MODULE | --no-baseline] [--only TEXT] [--road AVX512|AVX2|SSE2] [--write-program FILE.wav]\n", argv[0]);
       return 2;
     }
   }
   const QoBenchEngineApi* current = QoBenchCurrentEngineApi();
   const QoBenchEngineApi* baseline = LoadBaseline(baselinePath);
 
-  current->allow_wide(true);
-  const bool wideHere = std::strcmp(current->road(), "SSE2") != 0;
+  // The roads this processor has, widest first, as allow_wide's arguments with their names.
+  std::vector<int> roads;
+  std::vector<std::string> roadNames;
+  for (int wide : {2, 1, 0}) {
+    current->allow_wide(wide);
+    const std::string name = current->road();
+    if (roadNames.empty() || roadNames.back() != name) {
+      roads.push_back(wide);
+      roadNames.push_back(name);
+    }
+  }
+  current->allow_wide(2);
+  const bool wideHere = roads.size() > 1;
   std::printf("wall-clock ns per stereo input frame (fastest take of %d frames); x rt = real-time factor\n",
               kTakeFrames);
   if (baseline) std::printf("before = baseline module %s; after = this tree\n", baselinePath);
   if (!wideHere) std::printf("(no AVX2 here: only the two-lane road is measured)\n");
-  std::printf("%-26s %-5s %9s %9s %8s %9s\n", "case", "road", "before", "after", "change", "x rt");
+  std::printf("%-26s %-6s %9s %9s %8s %9s\n", "case", "road", "before", "after", "change", "x rt");
 
   for (const Case& c : AllCases()) {
     const std::string name = c.Name();
@@ -305,9 +316,10 @@ int main(int argc, char** argv) {
     const std::vector<double> source = MakeSignal(c.signal, c.rate);
     const std::vector<double> prefix = LoudPrefix();
     const std::vector<double>* pre = c.signal == kSilence ? &prefix : nullptr;
-    for (bool wide : {true, false}) {
-      if (wide && !wideHere) continue;
-      if (!road.empty() && road != (wide ? "AVX2" : "SSE2")) continue;
+    for (size_t k = 0; k < roads.size(); ++k) {
+      const int wide = roads[k];
+      const char* roadName = roadNames[k].c_str();
+      if (!road.empty() && road != roadName) continue;
       Runner after(current, wide, c, &source, pre);
       std::vector<Runner*> runners{&after};
       Runner* beforePtr = nullptr;
@@ -320,18 +332,18 @@ int main(int argc, char** argv) {
       const double rt = 1e9 / (a * c.rate);
       if (beforePtr) {
         const double b = beforePtr->NsPerFrame();
-        std::printf("%-26s %-5s %9.1f %9.1f %7.0f%% %9.1f\n", name.c_str(), wide ? "AVX2" : "SSE2", b, a,
+        std::printf("%-26s %-6s %9.1f %9.1f %7.0f%% %9.1f\n", name.c_str(), roadName, b, a,
                     100.0 * (a - b) / b, rt);
         delete beforePtr;
       } else {
-        std::printf("%-26s %-5s %9s %9.1f %8s %9.1f\n", name.c_str(), wide ? "AVX2" : "SSE2", "-", a, "", rt);
+        std::printf("%-26s %-6s %9s %9.1f %8s %9.1f\n", name.c_str(), roadName, "-", a, "", rt);
       }
       std::fflush(stdout);
     }
   }
-  current->allow_wide(true);
+  current->allow_wide(2);
 #if defined(QO_BENCH_PLUGIN)
-  if (only.empty() || only == "plugin") PluginCase(seconds, wideHere);
+  if (only.empty() || only == "plugin") PluginCase(seconds, roads);
 #endif
   return 0;
 }

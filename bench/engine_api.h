@@ -13,7 +13,9 @@ struct QoBenchEngineApi {
   void (*destroy)(void* engine);
   // One block of interleaved stereo doubles, in place.
   void (*process)(void* engine, double* interleaved, int frames);
-  // 0 keeps the array maths and filters on their two-lane road; 1 lets them take the widest one.
+  // 0 keeps the array maths and filters on their two-lane road; 1 lets them take four-lane AVX2
+  // registers at most; 2 the widest the processor has. (Engines without an AVX-512 road take 1
+  // and 2 alike.)
   void (*allow_wide)(int allow);
   // The road the engine now runs on, as text.
   const char* (*road)();

@@ -34,8 +34,18 @@ void Destroy(void* e) { delete static_cast<Ombrelux*>(e); }
 void Process(void* e, double* interleaved, int frames) {
   static_cast<Ombrelux*>(e)->ProcessInterleaved(interleaved, frames);
 }
-void AllowWide(int allow) { Dsp::AllowWideRoad(allow != 0); }
-const char* Road() { return Dsp::WideRoadActive() ? "AVX2" : "SSE2"; }
+void AllowWide(int allow) {
+  Dsp::AllowWideRoad(allow != 0);
+#if defined(QO_DSP_HAS_WIDEST_ROAD)
+  Dsp::AllowWidestRoad(allow > 1);
+#endif
+}
+const char* Road() {
+#if defined(QO_DSP_HAS_WIDEST_ROAD)
+  if (Dsp::WidestRoadActive()) return "AVX512";
+#endif
+  return Dsp::WideRoadActive() ? "AVX2" : "SSE2";
+}
 
 const QoBenchEngineApi kApi = {Create, Destroy, Process, AllowWide, Road};
 }  // namespace

@@ -1,6 +1,6 @@
 // Array maths benchmark: ns per element of std::exp, std::log and std::tanh in a loop against
-// Dsp::ExpArray, LogArray and TanhArray (on two-lane registers, and on four-lane ones where the
-// processor has AVX2), on 4096-element arrays of values the engine sees (gains in
+// Dsp::ExpArray, LogArray and TanhArray (on two-lane registers, on four-lane ones where the
+// processor has AVX2 and on eight-lane ones where it has AVX-512), on 4096-element arrays of values the engine sees (gains in
 // nepers, envelope levels, driven samples). Plain timing loop; the optional argument is the time
 // per measurement in seconds; the figures are the fastest of many short batches.
 #include "dsp/vecmath.h"
@@ -60,13 +60,16 @@ void Compare(const char* name, double (*scalar)(double), void (*array)(const dou
     array(in.data(), out.data(), kN);
     gSink = out[kN - 1];
   };
-  const bool wide = Dsp::WideRoadActive();
+  const bool wide = Dsp::WideRoadActive(), widest = Dsp::WidestRoadActive();
   Dsp::AllowWideRoad(false);
   const double tTwoLane = NsPerElement(arrays, seconds);
   Dsp::AllowWideRoad(true);
+  Dsp::AllowWidestRoad(false);
   const double tWide = wide ? NsPerElement(arrays, seconds) : tTwoLane;
-  std::printf("%-6s %14.2f %14.2f %14.2f %10.2fx\n", name, tScalar, tTwoLane, tWide,
-              tScalar / tWide);
+  Dsp::AllowWidestRoad(true);
+  const double tWidest = widest ? NsPerElement(arrays, seconds) : tWide;
+  std::printf("%-6s %14.2f %14.2f %14.2f %14.2f %10.2fx\n", name, tScalar, tTwoLane, tWide, tWidest,
+              tScalar / tWidest);
 }
 
 double Exp(double x) { return std::exp(x); }
@@ -78,9 +81,10 @@ double Tanh(double x) { return std::tanh(x); }
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 0.3;
   std::printf("%d-element arrays, ns per element\n", kN);
-  std::printf("%-6s %14s %14s %14s %11s\n", "", "std:: loop", "two lanes", "AVX2 lanes",
-              "speed-up");
-  if (!Dsp::WideRoadActive()) std::printf("(no AVX2 here: both columns are the two-lane road)\n");
+  std::printf("%-6s %14s %14s %14s %14s %11s\n", "", "std:: loop", "two lanes", "AVX2 lanes",
+              "AVX-512 lanes", "speed-up");
+  if (!Dsp::WideRoadActive()) std::printf("(no AVX2 here: the wide columns are the two-lane road)\n");
+  if (!Dsp::WidestRoadActive()) std::printf("(no AVX-512 here: its column is the AVX2 road)\n");
   Compare("exp", Exp, Dsp::ExpArray, Values(-14.0, 3.0, 1), seconds);
   Compare("log", Log, Dsp::LogArray, Values(1e-4, 4.0, 2), seconds);
   Compare("tanh", Tanh, Dsp::TanhArray, Values(-6.0, 6.0, 3), seconds);

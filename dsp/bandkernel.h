@@ -6,6 +6,7 @@
 #include "dsp/bandlaws.h"
 #include "dsp/compressors.h"
 #include "dsp/vecmath_kernels.h"
+#include "dsp/vecmath_road.h"
 
 namespace Dsp {
 namespace {
@@ -114,6 +115,41 @@ void RunBands(const BandLaws& laws, const double* env, const double* logs, doubl
   seen->midLowest = Lowest(acc.midLowest, seen->midLowest);
   seen->midHighest = Highest(acc.midHighest, seen->midHighest);
 }
+
+// The array functions on register set T, each leaving the registers as T::Leave says.
+template <class T>
+struct RoadOf {
+  static void Exp(const double* in, double* out, int n) {
+    Run<T, Dsp::Exp>(in, out, n);
+    T::Leave();
+  }
+  static void Log(const double* in, double* out, int n) {
+    Run<T, Dsp::Log>(in, out, n);
+    T::Leave();
+  }
+  static void LevelLog(const double* in, double* out, int n, double gate) {
+    Run<T, Dsp::Log, Input::kLevel>(in, out, n, gate);
+    T::Leave();
+  }
+  static void ExpOnFrames(const double* in, double* frames, int n) {
+    RunOnFrames<T, Dsp::Exp>(in, frames, n);
+    T::Leave();
+  }
+  static void Tanh(const double* in, double* out, int n) {
+    Run<T, Dsp::Tanh>(in, out, n);
+    T::Leave();
+  }
+  static void ScaledTanh(const double* in, double* out, int n, double pre, double post) {
+    Run<T, Dsp::Tanh, Input::kScaled>(in, out, n, pre, post);
+    T::Leave();
+  }
+  static void Bands(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
+                    BandExtremes* seen) {
+    RunBands<T>(laws, env, logs, sums, n, seen);
+    T::Leave();
+  }
+  static constexpr ArrayRoad kRoad = {Exp, Log, LevelLog, ExpOnFrames, Tanh, ScaledTanh, Bands};
+};
 
 }  // namespace
 }  // namespace Dsp

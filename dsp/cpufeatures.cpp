@@ -9,6 +9,7 @@ namespace {
 CpuFeatures gFeatures;
 bool gPackedAllowed = true;
 bool gWideAllowed = true;
+bool gWidestAllowed = true;
 
 struct Prober {
   Prober() { ProbeCpuFeatures(); }
@@ -37,6 +38,8 @@ void ProbeCpuFeatures() {
       unsigned b7 = 0;
       __cpuid_count(7, 0, a, b7, c, d);
       f.avx2 = (xcr0 & 6) == 6 && ((b7 >> 5) & 1);
+      // AVX-512 also needs the opmask registers and both halves of the 512-bit state saved.
+      f.avx512 = f.avx2 && (xcr0 & 0xE0) == 0xE0 && ((b7 >> 16) & 1) && ((b7 >> 17) & 1);
     }
   }
 #endif
@@ -60,6 +63,16 @@ void AllowWideRoad(bool allow) { gWideAllowed = allow; }
 bool WideRoadActive() {
 #if defined(QO_AVX2_ROAD)
   return gWideAllowed && gFeatures.avx2;
+#else
+  return false;
+#endif
+}
+
+void AllowWidestRoad(bool allow) { gWidestAllowed = allow; }
+
+bool WidestRoadActive() {
+#if defined(QO_AVX512_ROAD)
+  return gWidestAllowed && gFeatures.avx512 && WideRoadActive();
 #else
   return false;
 #endif

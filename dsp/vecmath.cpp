@@ -1,6 +1,6 @@
-// The array functions: the kernels of vecmath_kernels.h on two-lane SSE2 registers, or on
-// four-lane AVX2 registers (vecmath_avx2.cpp) where the processor has them. Both give the same
-// bits, so which one runs never shows in the results.
+// The array functions: the kernels of vecmath_kernels.h on two-lane SSE2 registers, or on the
+// four-lane AVX2 (vecmath_avx2.cpp) or eight-lane AVX-512 registers (vecmath_avx512.cpp) where the
+// processor has them. All give the same bits, so which one runs never shows in the results.
 #include "dsp/vecmath.h"
 
 #include "dsp/bandlaws.h"
@@ -12,52 +12,41 @@
 #include "dsp/cpufeatures.h"
 #include "dsp/bandkernel.h"
 #include "dsp/vecmath_kernels.h"
-#if defined(QO_AVX2_ROAD)
-#include "dsp/vecmath_avx2.h"
-#endif
+#include "dsp/vecmath_road.h"
 #endif
 
 namespace Dsp {
 
 #if defined(__SSE2__)
 
-#if defined(QO_AVX2_ROAD)
-#define QO_VM_WIDE(call) \
-  if (WideRoadActive()) return call
-#else
-#define QO_VM_WIDE(call)
-#endif
+namespace {
+const ArrayRoad kSse2Road = RoadOf<Sse2Ops>::kRoad;
 
-void ExpArray(const double* in, double* out, int n) {
-  QO_VM_WIDE(ExpArrayAvx2(in, out, n));
-  Run<Sse2Ops, Exp>(in, out, n);
+const ArrayRoad& Road() {
+#if defined(QO_AVX512_ROAD)
+  if (WidestRoadActive()) return kAvx512Road;
+#endif
+#if defined(QO_AVX2_ROAD)
+  if (WideRoadActive()) return kAvx2Road;
+#endif
+  return kSse2Road;
 }
-void LogArray(const double* in, double* out, int n) {
-  QO_VM_WIDE(LogArrayAvx2(in, out, n));
-  Run<Sse2Ops, Log>(in, out, n);
-}
+}  // namespace
+
+void ExpArray(const double* in, double* out, int n) { Road().exp(in, out, n); }
+void LogArray(const double* in, double* out, int n) { Road().log(in, out, n); }
 void LevelLogArray(const double* in, double* out, int n, double gate) {
-  QO_VM_WIDE(LevelLogArrayAvx2(in, out, n, gate));
-  Run<Sse2Ops, Log, Input::kLevel>(in, out, n, gate);
+  Road().levelLog(in, out, n, gate);
 }
-void ExpOnFrames(const double* in, double* frames, int n) {
-  QO_VM_WIDE(ExpOnFramesAvx2(in, frames, n));
-  RunOnFrames<Sse2Ops, Exp>(in, frames, n);
-}
-void TanhArray(const double* in, double* out, int n) {
-  QO_VM_WIDE(TanhArrayAvx2(in, out, n));
-  Run<Sse2Ops, Tanh>(in, out, n);
-}
+void ExpOnFrames(const double* in, double* frames, int n) { Road().expOnFrames(in, frames, n); }
+void TanhArray(const double* in, double* out, int n) { Road().tanh(in, out, n); }
 void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
-  QO_VM_WIDE(ScaledTanhArrayAvx2(in, out, n, pre, post));
-  Run<Sse2Ops, Tanh, Input::kScaled>(in, out, n, pre, post);
+  Road().scaledTanh(in, out, n, pre, post);
 }
 void BandExponents(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
                    BandExtremes* seen) {
-  QO_VM_WIDE(BandExponentsAvx2(laws, env, logs, sums, n, seen));
-  RunBands<Sse2Ops>(laws, env, logs, sums, n, seen);
+  Road().bands(laws, env, logs, sums, n, seen);
 }
-#undef QO_VM_WIDE
 
 #else  // no SSE2: the std:: functions
 

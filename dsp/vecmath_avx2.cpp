@@ -1,12 +1,11 @@
 // The array kernels on four doubles per register. This file alone is built with AVX2 (and without
 // fused multiply-add, so every lane rounds as on SSE2); nothing in it is reached unless the
 // processor probe found AVX2 with the operating system saving its registers.
-#include "dsp/vecmath_avx2.h"
-
 #include <immintrin.h>
 
 #include "dsp/bandkernel.h"
 #include "dsp/vecmath_kernels.h"
+#include "dsp/vecmath_road.h"
 
 namespace Dsp {
 namespace {
@@ -45,6 +44,9 @@ struct Avx2Ops {
   static QO_VM_INLINE int Mask(D a) { return _mm256_movemask_pd(a); }
   static QO_VM_INLINE D Load(const double* p) { return _mm256_loadu_pd(p); }
   static QO_VM_INLINE void Store(double* p, D a) { _mm256_storeu_pd(p, a); }
+  // The upper halves of the registers are cleared on the way out, so that the SSE2 code that
+  // follows pays no penalty for mixing the two encodings.
+  static QO_VM_INLINE void Leave() { _mm256_zeroupper(); }
   // Every lane twice, in order, over two registers: [g0 g0 g1 g1] and [g2 g2 g3 g3].
   static QO_VM_INLINE void Spread(D g, D* low, D* high) {
     *low = _mm256_permute4x64_pd(g, 0x50);
@@ -54,36 +56,6 @@ struct Avx2Ops {
 
 }  // namespace
 
-// The upper halves of the registers are cleared on the way out, so the SSE2 code that follows
-// pays no penalty for mixing the two encodings.
-void ExpArrayAvx2(const double* in, double* out, int n) {
-  Run<Avx2Ops, Exp>(in, out, n);
-  _mm256_zeroupper();
-}
-void LogArrayAvx2(const double* in, double* out, int n) {
-  Run<Avx2Ops, Log>(in, out, n);
-  _mm256_zeroupper();
-}
-void LevelLogArrayAvx2(const double* in, double* out, int n, double gate) {
-  Run<Avx2Ops, Log, Input::kLevel>(in, out, n, gate);
-  _mm256_zeroupper();
-}
-void ExpOnFramesAvx2(const double* in, double* frames, int n) {
-  RunOnFrames<Avx2Ops, Exp>(in, frames, n);
-  _mm256_zeroupper();
-}
-void TanhArrayAvx2(const double* in, double* out, int n) {
-  Run<Avx2Ops, Tanh>(in, out, n);
-  _mm256_zeroupper();
-}
-void ScaledTanhArrayAvx2(const double* in, double* out, int n, double pre, double post) {
-  Run<Avx2Ops, Tanh, Input::kScaled>(in, out, n, pre, post);
-  _mm256_zeroupper();
-}
-void BandExponentsAvx2(const BandLaws& laws, const double* env, const double* logs, double* sums,
-                       int n, BandExtremes* seen) {
-  RunBands<Avx2Ops>(laws, env, logs, sums, n, seen);
-  _mm256_zeroupper();
-}
+const ArrayRoad kAvx2Road = RoadOf<Avx2Ops>::kRoad;
 
 }  // namespace Dsp

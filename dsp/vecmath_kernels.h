@@ -70,6 +70,8 @@ struct Sse2Ops {
   static QO_VM_INLINE int Mask(D a) { return _mm_movemask_pd(a); }
   static QO_VM_INLINE D Load(const double* p) { return _mm_loadu_pd(p); }
   static QO_VM_INLINE void Store(double* p, D a) { _mm_storeu_pd(p, a); }
+  // Nothing to clear on the way out of a function.
+  static QO_VM_INLINE void Leave() {}
   // Every lane twice, in order, over two registers: [g0 g0] and [g1 g1].
   static QO_VM_INLINE void Spread(D g, D* low, D* high) {
     *low = _mm_unpacklo_pd(g, g);
@@ -240,11 +242,11 @@ QO_VM_INLINE F64<T, N> FromBits(const I64<T, N>& a) {
 
 // Lanes of a comparison result as a bit mask: bit kLanes j + l for lane l of register j.
 template <class T, int N, std::size_t... J>
-QO_VM_INLINE int LaneMask(const F64<T, N>& a, std::index_sequence<J...>) {
-  return (0 | ... | (T::Mask(a.v[J]) << (T::kLanes * J)));
+QO_VM_INLINE unsigned long long LaneMask(const F64<T, N>& a, std::index_sequence<J...>) {
+  return (0ull | ... | (static_cast<unsigned long long>(T::Mask(a.v[J])) << (T::kLanes * J)));
 }
 template <class T, int N>
-QO_VM_INLINE int LaneMask(const F64<T, N>& a) {
+QO_VM_INLINE unsigned long long LaneMask(const F64<T, N>& a) {
   return LaneMask(a, Regs<N>());
 }
 
@@ -260,7 +262,7 @@ template <class T, int N>
 QO_VM_INLINE bool EveryLane(const F64<T, N>& a) {
   typename T::D r = a.v[0];
   for (int j = 1; j < N; ++j) r = T::And(r, a.v[j]);
-  return T::Mask(r) == (1 << T::kLanes) - 1;
+  return T::Mask(r) == (1 << T::kLanes) - 1;  // kLanes is at most 8
 }
 
 // Unaligned loads and stores of N registers' worth of consecutive doubles.
@@ -492,13 +494,13 @@ QO_VM_INLINE F64<T, N> Evaluate(const F64<T, N>& x) {
   F64<T, N> y = F::Fast(x);
   const F64<T, N> slowLanes = F::SlowLanes(x);
   if (AnyLane(slowLanes)) {
-    const int slow = LaneMask(slowLanes);
+    const unsigned long long slow = LaneMask(slowLanes);
     double xs[kCount];
     double ys[kCount];
     Store(xs, x);
     Store(ys, y);
     for (int l = 0; l < kCount; ++l) {
-      if (slow & (1 << l)) ys[l] = F::Slow(xs[l]);
+      if (slow & (1ull << l)) ys[l] = F::Slow(xs[l]);
     }
     y = Load<T, N>(ys);
   }

@@ -34,6 +34,27 @@ class TwoLaneRoad {
   TwoLaneRoad& operator=(const TwoLaneRoad&) = delete;
 };
 
+// The wide roads of the array maths this processor has: AVX-512 where present (the default), then
+// AVX2 (AVX-512 held off). Each entry names the road and says whether it is the widest.
+struct WideRoad {
+  const char* name;
+  bool widest;
+};
+inline std::vector<WideRoad> WideRoads() {
+  std::vector<WideRoad> roads;
+  if (Dsp::WidestRoadActive()) roads.push_back({"AVX-512", true});
+  if (Dsp::WideRoadActive()) roads.push_back({"AVX2", false});
+  return roads;
+}
+// Holds the array maths on the given wide road while it lives.
+class OnWideRoad {
+ public:
+  explicit OnWideRoad(const WideRoad& road) { Dsp::AllowWidestRoad(road.widest); }
+  ~OnWideRoad() { Dsp::AllowWidestRoad(true); }
+  OnWideRoad(const OnWideRoad&) = delete;
+  OnWideRoad& operator=(const OnWideRoad&) = delete;
+};
+
 // Interleaved stereo noise, uniform in [-scale, scale].
 inline std::vector<double> RandomStereo(int frames, unsigned seed, double scale = 1.0) {
   std::mt19937_64 gen(seed);

@@ -466,33 +466,39 @@ TEST(CurveMode, CombinedBandsEqualTheBandsInSeries) {
   }
 }
 
-// The array maths and the filters run on four-lane registers where the processor has AVX2 and on
-// two-lane ones elsewhere: the engine must give the same bits either way (one sound on every
+// The array maths and the filters run on four-lane registers where the processor has AVX2 (the
+// array maths on eight-lane ones where it has AVX-512) and on two-lane ones elsewhere: the engine must give the same bits either way (one sound on every
 // machine), at every factor, for blocks of any length, with saturation, tracker and all three
 // bands at work, through silence after loud input too.
 TEST(Ombrelux, WideAndTwoLaneRoadsGiveTheSameBits) {
   if (!Dsp::WideRoadActive()) GTEST_SKIP() << "no AVX2 road here";
-  for (int factor : {1, 2, 4}) {
-    SCOPED_TRACE(factor);
-    Ombrelux wide, narrow;
-    Configure(wide, factor);
-    Configure(narrow, factor);
-    std::mt19937_64 gen(factor);
-    std::uniform_real_distribution<double> level(-60.0, 0.0);
-    const int blocks[] = {1, 3, 7, 32, 61, 256, 5, 512};
-    for (int round = 0; round < 24; ++round) {
-      const int frames = blocks[round % 8];
-      std::vector<double> a = dsptest::RandomStereo(frames, 1000 + round, FromDb(level(gen)));
-      if (round >= 16) a.assign(a.size(), 0.0);  // silence after loud input
-      std::vector<double> b = a;
-      ASSERT_TRUE(wide.ProcessInterleaved(a.data(), frames));
-      {
-        dsptest::TwoLaneRoad road;
-        ASSERT_TRUE(narrow.ProcessInterleaved(b.data(), frames));
+  for (const dsptest::WideRoad& road : dsptest::WideRoads()) {
+    SCOPED_TRACE(road.name);
+    for (int factor : {1, 2, 4}) {
+      SCOPED_TRACE(factor);
+      Ombrelux wide, narrow;
+      Configure(wide, factor);
+      Configure(narrow, factor);
+      std::mt19937_64 gen(factor);
+      std::uniform_real_distribution<double> level(-60.0, 0.0);
+      const int blocks[] = {1, 3, 7, 32, 61, 256, 5, 512};
+      for (int round = 0; round < 24; ++round) {
+        const int frames = blocks[round % 8];
+        std::vector<double> a = dsptest::RandomStereo(frames, 1000 + round, FromDb(level(gen)));
+        if (round >= 16) a.assign(a.size(), 0.0);  // silence after loud input
+        std::vector<double> b = a;
+        {
+          dsptest::OnWideRoad on(road);
+          ASSERT_TRUE(wide.ProcessInterleaved(a.data(), frames));
+        }
+        {
+          dsptest::TwoLaneRoad two;
+          ASSERT_TRUE(narrow.ProcessInterleaved(b.data(), frames));
+        }
+        ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0) << round;
+        ASSERT_EQ(std::memcmp(&wide.mGainChangeDb, &narrow.mGainChangeDb, sizeof(double)), 0);
+        ASSERT_EQ(wide.mTracker.mBlockPeak, narrow.mTracker.mBlockPeak);
       }
-      ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0) << round;
-      ASSERT_EQ(std::memcmp(&wide.mGainChangeDb, &narrow.mGainChangeDb, sizeof(double)), 0);
-      ASSERT_EQ(wide.mTracker.mBlockPeak, narrow.mTracker.mBlockPeak);
     }
   }
 }

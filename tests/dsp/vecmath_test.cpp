@@ -500,27 +500,33 @@ TEST(VecMathArrays, InPlace) {
   }
 }
 
-// Where the processor has AVX2 the functions run four lanes per register. Every lane must come out
-// as on the two-lane road: ordinary arguments, the library lanes (NaN, infinities, zeros,
+// Where the processor has AVX2 the functions run four lanes per register, with AVX-512 eight. On
+// each of those roads every lane must come out as on the two-lane road: ordinary arguments, the library lanes (NaN, infinities, zeros,
 // subnormals, overflow), every length around the register and group widths, every start position.
 TEST(VecMathArrays, WideAndTwoLaneRoadsGiveTheSameBits) {
   if (!Dsp::WideRoadActive()) GTEST_SKIP() << "no AVX2 road here";
   const double special[] = {kNaN, kInf, -kInf, 0.0, -0.0, 5e-324, -1e-310, 800.0, -800.0,
                             1e300, -1.0, 709.5, -745.2, 1e-9, 22.5};
-  for (const Fn& f : kFns) {
-    SCOPED_TRACE(f.name);
-    std::vector<double> xs = Uniform(f.lo, f.hi, 20004, 400);
-    for (size_t i = 0; i < xs.size(); i += 37) xs[i] = special[(i / 37) % 15];
-    for (int start = 0; start < 4; ++start) {
-      for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 20000}) {
-        SCOPED_TRACE(n);
-        std::vector<double> wide(static_cast<size_t>(n) + 1), narrow(wide.size());
-        f.fn(xs.data() + start, wide.data(), n);
-        {
-          dsptest::TwoLaneRoad road;
-          f.fn(xs.data() + start, narrow.data(), n);
+  for (const dsptest::WideRoad& road : dsptest::WideRoads()) {
+    SCOPED_TRACE(road.name);
+    for (const Fn& f : kFns) {
+      SCOPED_TRACE(f.name);
+      std::vector<double> xs = Uniform(f.lo, f.hi, 20008, 400);
+      for (size_t i = 0; i < xs.size(); i += 37) xs[i] = special[(i / 37) % 15];
+      for (int start = 0; start < 8; ++start) {
+        for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 63, 65, 20000}) {
+          SCOPED_TRACE(n);
+          std::vector<double> wide(static_cast<size_t>(n) + 1), narrow(wide.size());
+          {
+            dsptest::OnWideRoad on(road);
+            f.fn(xs.data() + start, wide.data(), n);
+          }
+          {
+            dsptest::TwoLaneRoad two;
+            f.fn(xs.data() + start, narrow.data(), n);
+          }
+          ASSERT_EQ(std::memcmp(wide.data(), narrow.data(), wide.size() * sizeof(double)), 0);
         }
-        ASSERT_EQ(std::memcmp(wide.data(), narrow.data(), wide.size() * sizeof(double)), 0);
       }
     }
   }

@@ -270,10 +270,53 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
 // The packed road for a cascade of N stages (N = 0: n stages, at most 8). The running
 // coefficients move linearly to the target set over the block; once every stage's ramp has
 // stopped, the remaining frames run on fixed coefficients.
+// Runs the fixed-coefficient frames on the right road: the staggered four-lane one for three stages
+// where the processor has AVX2, else two lanes.
+template <int N>
+void SteadyRoad(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames, double* p) {
+#if defined(QO_AVX2_ROAD)
+  if (n == 3 && WideRoadActive()) {
+    SteadyThreeStagesAvx2(c, w1, w2, frames, p);
+    return;
+  }
+#endif
+  SteadyFrames<N>(c, w1, w2, n, frames, p);
+}
+
+// True when a stage's running coefficients are its targets: no ramp to work out.
+bool Settled(const CascadeStage& s) {
+  const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
+  const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
+  return std::memcmp(target, running, sizeof target) == 0;
+}
+
 template <int N>
 void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples) {
   if (N > 0) n = N;
   constexpr int kMax = N > 0 ? N : 8;
+  // Every stage settled (the usual case, and what short blocks pay for on every call): straight to
+  // the fixed-coefficient frames.
+  bool settled = true;
+  for (int i = 0; i < n; ++i) settled = settled && Settled(st[i]);
+  if (settled) {
+    __m128d w1[kMax], w2[kMax], c[kMax][5];
+    for (int i = 0; i < n; ++i) {
+      const CascadeStage& s = st[i];
+      c[i][0] = _mm_set1_pd(s.a1);
+      c[i][1] = _mm_set1_pd(s.a2);
+      c[i][2] = _mm_set1_pd(s.b0);
+      c[i][3] = _mm_set1_pd(s.b1);
+      c[i][4] = _mm_set1_pd(s.b2);
+      w1[i] = _mm_loadu_pd(state[i].w1);
+      w2[i] = _mm_loadu_pd(state[i].w2);
+    }
+    SteadyRoad<N>(c, w1, w2, n, frames, samples);
+    for (int i = 0; i < n; ++i) {
+      _mm_storeu_pd(state[i].w1, w1[i]);
+      _mm_storeu_pd(state[i].w2, w2[i]);
+    }
+    return;
+  }
   const double inv = 1.0 / static_cast<double>(frames);
   double ra[kMax][5], d[kMax][5], ta1[kMax];
   bool ramping[kMax];
@@ -284,14 +327,12 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
     const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
     // Once the steps are too small to change the running values the ramp stands still, and the
-    // frames need not step it. A stage whose running set is its target (the usual case) has
-    // nothing to work out.
-    const bool settled = std::memcmp(target, running, sizeof target) == 0;
+    // frames need not step it.
     bool moves = false;
     for (int k = 0; k < 5; ++k) {
       ra[i][k] = running[k];
-      d[i][k] = settled ? 0.0 : (target[k] - running[k]) * inv;
-      if (!settled && running[k] + d[i][k] != running[k]) moves = true;
+      d[i][k] = (target[k] - running[k]) * inv;
+      if (running[k] + d[i][k] != running[k]) moves = true;
       c[i][k] = _mm_set1_pd(running[k]);
     }
     ta1[i] = s.a1;
@@ -321,15 +362,7 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     }
     _mm_storeu_pd(p, x);
   }
-#if defined(QO_AVX2_ROAD)
-  if (n == 3 && WideRoadActive()) {
-    SteadyThreeStagesAvx2(c, w1, w2, frames - f, p);
-  } else {
-    SteadyFrames<N>(c, w1, w2, n, frames - f, p);
-  }
-#else
-  SteadyFrames<N>(c, w1, w2, n, frames - f, p);
-#endif
+  SteadyRoad<N>(c, w1, w2, n, frames - f, p);
   for (int i = 0; i < n; ++i) {
     CascadeStage& s = st[i];
     s.runA1 = ra[i][0];

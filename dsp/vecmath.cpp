@@ -22,9 +22,14 @@ namespace Dsp {
 namespace {
 const ArrayRoad kSse2Road = RoadOf<Sse2Ops>::kRoad;
 
-const ArrayRoad& Road() {
+// The widest road for arrays of n elements. Short arrays stay off the eight-lane registers: a
+// few elements fill them poorly, and between the short calls of small blocks the processor may
+// have powered their upper halves down.
+const ArrayRoad& Road(int n) {
 #if defined(QO_AVX512_ROAD)
-  if (WidestRoadActive()) return kAvx512Road;
+  if (n >= 32 && WidestRoadActive()) return kAvx512Road;
+#else
+  (void)n;
 #endif
 #if defined(QO_AVX2_ROAD)
   if (WideRoadActive()) return kAvx2Road;
@@ -33,19 +38,19 @@ const ArrayRoad& Road() {
 }
 }  // namespace
 
-void ExpArray(const double* in, double* out, int n) { Road().exp(in, out, n); }
-void LogArray(const double* in, double* out, int n) { Road().log(in, out, n); }
+void ExpArray(const double* in, double* out, int n) { Road(n).exp(in, out, n); }
+void LogArray(const double* in, double* out, int n) { Road(n).log(in, out, n); }
 void LevelLogArray(const double* in, double* out, int n, double gate) {
-  Road().levelLog(in, out, n, gate);
+  Road(n).levelLog(in, out, n, gate);
 }
-void ExpOnFrames(const double* in, double* frames, int n) { Road().expOnFrames(in, frames, n); }
-void TanhArray(const double* in, double* out, int n) { Road().tanh(in, out, n); }
+void ExpOnFrames(const double* in, double* frames, int n) { Road(n).expOnFrames(in, frames, n); }
+void TanhArray(const double* in, double* out, int n) { Road(n).tanh(in, out, n); }
 void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
-  Road().scaledTanh(in, out, n, pre, post);
+  Road(n).scaledTanh(in, out, n, pre, post);
 }
 void BandExponents(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
                    BandExtremes* seen) {
-  Road().bands(laws, env, logs, sums, n, seen);
+  Road(n).bands(laws, env, logs, sums, n, seen);
 }
 
 #else  // no SSE2: the std:: functions

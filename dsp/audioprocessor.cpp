@@ -182,13 +182,17 @@ bool AudioProcessor::ProcessInterleaved(double* buffer, int frames) {
       HoldFrames<0>(buffer, hi, frames, factor);
       break;
   }
-  mUpFilter.FilterFrames(high, hi);
-  if (mixesDry && hn) std::memcpy(dry, hi, hn * sizeof(double));
-  ProcessFrames(hi, static_cast<int>(high));
+  FilterUpAndProcess(hi, static_cast<int>(high), mixesDry ? dry : nullptr);
   if (mixesDry) MixDry(hi, dry, hn);
   FilterAndDecimate(hi, buffer, static_cast<int>(high));
   RecoverFilters();
   return true;
+}
+
+void AudioProcessor::FilterUpAndProcess(double* highRate, int highFrames, double* dry) {
+  mUpFilter.FilterFrames(highFrames, highRate);
+  if (dry && highFrames > 0) std::memcpy(dry, highRate, 2 * static_cast<size_t>(highFrames) * sizeof(double));
+  ProcessFrames(highRate, highFrames);
 }
 
 void AudioProcessor::FilterAndDecimate(double* highRate, double* out, int highFrames) {

@@ -80,6 +80,10 @@ class AudioProcessor {
   virtual bool ReserveScratch(size_t highFrames);
   // Called when a block is refused and passes unprocessed.
   virtual void BlockLeftDry() {}
+  // The oversampled road's middle: the up filter over the held frames in place, the dry copy of its
+  // output (when dry is given) and the processing step. A processor may do its own work alongside
+  // the filter's, with the same results.
+  virtual void FilterUpAndProcess(double* highRate, int highFrames, double* dry);
   void DesignFilters();
   // The dry/wet stage: wet[i] := wet[i] mMix + dry[i] (1 - mMix).
   void MixDry(double* wet, const double* dry, size_t count) const;

@@ -190,6 +190,24 @@ void CascadeFilter::ClearHistory() {
   std::memset(static_cast<void*>(mState), 0, sizeof(StageHistory) * mCascade.stageCount);
 }
 
+bool CascadeFilter::StepsIn(int64_t frames) const {
+  if (frames <= 0) return false;
+  // The packed road's own test, stage by stage: the running set steps towards the target while a1
+  // has not reached it and a step of 1/frames of the distance still changes a running value (a
+  // ramp can stall a few ulps short of the target, and then stays there).
+  const double inv = 1.0 / static_cast<double>(frames);
+  for (int i = 0; i < mCascade.stageCount; ++i) {
+    const CascadeStage& s = mCascade.stages[i];
+    if (s.runA1 == s.a1) continue;
+    const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
+    const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
+    for (int k = 0; k < 5; ++k) {
+      if (running[k] + (target[k] - running[k]) * inv != running[k]) return true;
+    }
+  }
+  return false;
+}
+
 bool CascadeFilter::HistoryFinite() const {
   for (int i = 0; i < mCascade.stageCount; ++i) {
     const StageHistory& h = mState[i];
@@ -213,13 +231,15 @@ Complex CascadeFilter::EvaluateResponse(double normalizedFrequency) const {
   return h;
 }
 
-void CascadeFilter::FilterFrames(int64_t frames, double* samples) {
-  if (frames <= 0 || !samples) return;
-  if (mChannels == 2 && PackedRoadActive()) {
-    FilterPacked(frames, samples);
-  } else {
-    FilterPerChannel(frames, samples);
+void CascadeFilter::FilterFrames(int64_t frames, double* samples, FollowerJob* job) {
+  if (frames > 0 && samples) {
+    if (mChannels == 2 && PackedRoadActive()) {
+      FilterPacked(frames, samples, job);
+    } else {
+      FilterPerChannel(frames, samples);
+    }
   }
+  if (job) FollowRest(*job);
 }
 
 void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
@@ -247,7 +267,7 @@ namespace {
 // known stage count the stage loop unrolls), so the recursions never wait on memory.
 template <int N>
 void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames,
-                  double* p) {
+                  double* p, FollowerJob* job) {
   constexpr int kMax = N > 0 ? N : 8;
   if (N > 0) n = N;
   __m128d h1[kMax], h2[kMax];
@@ -255,12 +275,24 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
     h1[i] = w1[i];
     h2[i] = w2[i];
   }
-  for (int64_t f = 0; f < frames; ++f, p += 2) {
-    __m128d x = _mm_loadu_pd(p);
+  auto frame = [&](double* q) {
+    __m128d x = _mm_loadu_pd(q);
 #pragma GCC unroll 8
     for (int i = 0; i < n; ++i) x = PackedStage(x, c[i], h1[i], h2[i]);
-    _mm_storeu_pd(p, x);
+    _mm_storeu_pd(q, x);
+  };
+  int64_t f = 0;
+  if (job && job->count > 0) {
+    // A frame of the job beside each frame of the filter, for as long as both last.
+    FollowerJob j = *job;
+    const int64_t together = frames < j.count ? frames : j.count;
+    for (; f < together; ++f, p += 2) {
+      frame(p);
+      FollowOneFrame(j);
+    }
+    *job = j;
   }
+  for (; f < frames; ++f, p += 2) frame(p);
   for (int i = 0; i < n; ++i) {
     w1[i] = h1[i];
     w2[i] = h2[i];
@@ -273,35 +305,34 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
 // Runs the fixed-coefficient frames on the right road: the staggered four-lane one for three stages
 // where the processor has AVX2, else two lanes.
 template <int N>
-void SteadyRoad(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames, double* p) {
+void SteadyRoad(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames, double* p,
+                FollowerJob* job) {
 #if defined(QO_AVX2_ROAD)
   if (n == 3 && WideRoadActive()) {
-    SteadyThreeStagesAvx2(c, w1, w2, frames, p);
+    SteadyThreeStagesAvx2(c, w1, w2, frames, p, job);
     return;
   }
 #endif
-  SteadyFrames<N>(c, w1, w2, n, frames, p);
+  SteadyFrames<N>(c, w1, w2, n, frames, p, job);
 }
 
-// True when a stage's running coefficients are its targets: no ramp to work out.
-bool Settled(const CascadeStage& s) {
-  const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
-  const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
-  return std::memcmp(target, running, sizeof target) == 0;
-}
 
 template <int N>
-void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples) {
+void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples,
+                        bool moving, FollowerJob* job) {
   if (N > 0) n = N;
   constexpr int kMax = N > 0 ? N : 8;
-  // Every stage settled (the usual case, and what short blocks pay for on every call): straight to
-  // the fixed-coefficient frames.
-  bool settled = true;
-  for (int i = 0; i < n; ++i) settled = settled && Settled(st[i]);
-  if (settled) {
+  // No stage stepping (the usual case, and what short blocks pay for on every call): every stage
+  // takes its target set (as below) and the frames go straight to the fixed coefficients.
+  if (!moving) {
     __m128d w1[kMax], w2[kMax], c[kMax][5];
     for (int i = 0; i < n; ++i) {
-      const CascadeStage& s = st[i];
+      CascadeStage& s = st[i];
+      s.runA1 = s.a1;
+      s.runA2 = s.a2;
+      s.runB0 = s.b0;
+      s.runB1 = s.b1;
+      s.runB2 = s.b2;
       c[i][0] = _mm_set1_pd(s.a1);
       c[i][1] = _mm_set1_pd(s.a2);
       c[i][2] = _mm_set1_pd(s.b0);
@@ -310,7 +341,7 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
       w1[i] = _mm_loadu_pd(state[i].w1);
       w2[i] = _mm_loadu_pd(state[i].w2);
     }
-    SteadyRoad<N>(c, w1, w2, n, frames, samples);
+    SteadyRoad<N>(c, w1, w2, n, frames, samples, job);
     for (int i = 0; i < n; ++i) {
       _mm_storeu_pd(state[i].w1, w1[i]);
       _mm_storeu_pd(state[i].w2, w2[i]);
@@ -326,18 +357,22 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     const CascadeStage& s = st[i];
     const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
     const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
-    // Once the steps are too small to change the running values the ramp stands still, and the
-    // frames need not step it.
+    // Once the steps are too small to change the running values the ramp would stand still a few
+    // ulps short of the target; a stage that takes no step in this call therefore takes the
+    // target set itself. (So the running set always ends on the design, whatever block lengths
+    // the host used while it ramped, and later calls need not work out a ramp at all.)
     bool moves = false;
     for (int k = 0; k < 5; ++k) {
-      ra[i][k] = running[k];
       d[i][k] = (target[k] - running[k]) * inv;
       if (running[k] + d[i][k] != running[k]) moves = true;
-      c[i][k] = _mm_set1_pd(running[k]);
     }
     ta1[i] = s.a1;
-    ramping[i] = moves && ra[i][0] != ta1[i];
+    ramping[i] = moves && running[0] != ta1[i];
     if (ramping[i]) ++stillRamping;
+    for (int k = 0; k < 5; ++k) {
+      ra[i][k] = ramping[i] ? running[k] : target[k];
+      c[i][k] = _mm_set1_pd(ra[i][k]);
+    }
     w1[i] = _mm_loadu_pd(state[i].w1);
     w2[i] = _mm_loadu_pd(state[i].w2);
   }
@@ -362,7 +397,7 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     }
     _mm_storeu_pd(p, x);
   }
-  SteadyRoad<N>(c, w1, w2, n, frames - f, p);
+  SteadyRoad<N>(c, w1, w2, n, frames - f, p, job);
   for (int i = 0; i < n; ++i) {
     CascadeStage& s = st[i];
     s.runA1 = ra[i][0];
@@ -377,16 +412,18 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
 }  // namespace
 #endif
 
-void CascadeFilter::FilterPacked(int64_t frames, double* samples) {
+void CascadeFilter::FilterPacked(int64_t frames, double* samples, FollowerJob* job) {
 #if defined(__SSE2__)
   if (mCascade.stageCount == 3) {
-    FilterPackedStages<3>(mCascade.stages, mState, 3, frames, samples);
+    FilterPackedStages<3>(mCascade.stages, mState, 3, frames, samples, StepsIn(frames), job);
   } else if (mCascade.stageCount <= 8) {
-    FilterPackedStages<0>(mCascade.stages, mState, mCascade.stageCount, frames, samples);
+    FilterPackedStages<0>(mCascade.stages, mState, mCascade.stageCount, frames, samples,
+                          StepsIn(frames), job);
   } else {
     FilterPerChannel(frames, samples);
   }
 #else
+  (void)job;
   FilterPerChannel(frames, samples);
 #endif
 }

@@ -5,6 +5,8 @@
 #include <complex>
 #include <cstdint>
 
+#include "dsp/follower.h"
+
 namespace Dsp {
 
 typedef std::complex<double> Complex;
@@ -71,10 +73,16 @@ class CascadeFilter {
 
   // Every stage's target set becomes the pass-through; running sets and state stay.
   void ResetStages();
-  // Filters frames of interleaved two-channel samples in place.
-  void FilterFrames(int64_t frames, double* samples);
+  // Filters frames of interleaved two-channel samples in place. With a job, the envelope follower
+  // runs over the job's frames (which must not be these) alongside, and the job is finished.
+  void FilterFrames(int64_t frames, double* samples, FollowerJob* job = nullptr);
   // Response of the designed (target) coefficients at a frequency in cycles per sample.
   Complex EvaluateResponse(double normalizedFrequency) const;
+  // True when the packed road, given a call of that many frames, would step its running
+  // coefficients towards the design. The steps spread over one call's frames; a block that takes
+  // no step as a whole takes none in pieces of at least the same length either... see StepsIn's
+  // users: they check the shortest piece.
+  bool StepsIn(int64_t frames) const;
   // Zeroes the running state (filter memory); coefficients stay.
   void ClearHistory();
   // False when the filter memory holds a non-finite value.
@@ -85,7 +93,7 @@ class CascadeFilter {
 
  protected:
   void FilterPerChannel(int64_t frames, double* samples);
-  void FilterPacked(int64_t frames, double* samples);
+  void FilterPacked(int64_t frames, double* samples, FollowerJob* job);
 
   Cascade mCascade;
   int32_t mChannels = 2;

@@ -30,7 +30,7 @@ inline __m128d High(__m256d v) { return _mm256_extractf128_pd(v, 1); }
 }  // namespace
 
 void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
-                           double* p) {
+                           double* p, FollowerJob* job) {
   constexpr int64_t kLag = 4;
   // Frame f through stage i, in place.
   auto step = [&](int i, int64_t f) {
@@ -60,15 +60,27 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   __m256d a1 = _mm256_set_m128d(w1[1], w1[0]), a2 = _mm256_set_m128d(w2[1], w2[0]);
   const __m128d* cB = c[2];
   __m128d b1 = w1[2], b2 = w2[2];
-  for (int64_t t = 2 * kLag; t < frames; ++t) {
-    // Frame t enters stage 0, frame t - D stage 1, frame t - 2D stage 2.
+  // Frame t enters stage 0, frame t - D stage 1, frame t - 2D stage 2.
+  auto steady = [&](int64_t t) {
     double* p0 = p + 2 * t;
     double* p1 = p0 - 2 * kLag;
     double* p2 = p1 - 2 * kLag;
     const __m256d yA = PackedStage(_mm256_loadu2_m128d(p1, p0), cA, a1, a2);
     _mm_storeu_pd(p2, PackedStage(_mm_loadu_pd(p2), cB, b1, b2));
     _mm256_storeu2_m128d(p1, p0, yA);
+  };
+  int64_t t = 2 * kLag;
+  if (job && job->count > 0) {
+    // A frame of the job beside each frame of the filter, for as long as both last.
+    FollowerJob j = *job;
+    const int64_t together = frames - t < j.count ? frames : t + j.count;
+    for (; t < together; ++t) {
+      steady(t);
+      FollowOneFrame(j);
+    }
+    *job = j;
   }
+  for (; t < frames; ++t) steady(t);
   w1[0] = Low(a1);
   w2[0] = Low(a2);
   w1[1] = High(a1);

@@ -7,11 +7,14 @@
 
 #include <cstdint>
 
+#include "dsp/follower.h"
+
 namespace Dsp {
 
 // Lane pair per stage (left, right): c[i][0..4] = a1, a2, b0, b1, b2 of stage i; w1[i], w2[i] its
-// history, updated. Filters that many interleaved stereo frames at p in place.
+// history, updated. Filters that many interleaved stereo frames at p in place, following frames of
+// the job (if any) alongside.
 void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
-                           double* p);
+                           double* p, FollowerJob* job);
 
 }  // namespace Dsp

@@ -1,56 +1,50 @@
 #include "dsp/ombrelux.h"
 
 #include <cmath>
+#include <cstring>
 
+#include "dsp/follower.h"
 #include "dsp/vecmath.h"
 
-#if defined(__GNUC__)
-#define QO_ENV_INLINE inline __attribute__((always_inline))
-#else
-#define QO_ENV_INLINE inline
-#endif
-
-namespace {
-// The tracker over frames whose left and right samples lie `stride` doubles apart from one frame
-// to the next.
-template <int kStride>
-QO_ENV_INLINE void TrackFrames(EnvelopeTracker& t, const double* left, const double* right, int frames) {
-  double peak = 0.0;  // kept local: a member would go through memory on every frame
-  double* out = t.mBuffer;
-  double envL = t.mLeft.mEnv, envR = t.mRight.mEnv;
-  const double attL = t.mLeft.mAttackCoef, relL = t.mLeft.mReleaseCoef;
-  const double attR = t.mRight.mAttackCoef, relR = t.mRight.mReleaseCoef;
-  for (int i = 0; i < frames; ++i) {
-    // Both candidates are written out, and the comparison only picks one: the compiler can then
-    // let the step from one frame's envelope to the next wait for one product and one sum (the
-    // comparison is predicted), instead of for the comparison, the coefficient's selection, a
-    // product and a sum. The picked value is the one the chosen coefficient gives.
-    const double a = std::fabs(left[kStride * i]);
-    const double upL = (1.0 - attL) * a + attL * envL;
-    const double downL = (1.0 - relL) * a + relL * envL;
-    envL = a > envL ? upL : downL;
-    const double b = std::fabs(right[kStride * i]);
-    const double upR = (1.0 - attR) * b + attR * envR;
-    const double downR = (1.0 - relR) * b + relR * envR;
-    envR = b > envR ? upR : downR;
-    double v = envR > envL ? envR : envL;
-    if (v < 0.001) v = 0.0;
-    out[i] = v;
-    if (v > peak) peak = v;
-  }
-  t.mBlockPeak = peak;
-  // An envelope that overflowed would hold every band at its limit for good: start it afresh.
-  t.mLeft.mEnv = std::isfinite(envL) ? envL : 0.0;
-  t.mRight.mEnv = std::isfinite(envR) ? envR : 0.0;
-}
-}  // namespace
-
 void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
-  TrackFrames<1>(*this, left, right, frames);
+  // The left and right samples side by side, for the follower's frame loop.
+  double pair[2] = {0.0, 0.0};
+  Dsp::FollowerJob job = Job(pair, mBuffer, 0);
+  for (int i = 0; i < frames; ++i) {
+    pair[0] = left[i];
+    pair[1] = right[i];
+    job.frames = pair;
+    job.count = 1;
+    Dsp::FollowOneFrame(job);
+  }
+  Finish(job);
 }
 
 void EnvelopeTracker::RunInterleaved(const double* interleaved, int frames) {
-  TrackFrames<2>(*this, interleaved, interleaved + 1, frames);
+  Dsp::FollowerJob job = Job(interleaved, mBuffer, frames);
+  Dsp::FollowRest(job);
+  Finish(job);
+}
+
+Dsp::FollowerJob EnvelopeTracker::Job(const double* interleaved, double* out, int frames) const {
+  Dsp::FollowerJob job;
+  job.frames = interleaved;
+  job.env = out;
+  job.count = frames > 0 ? frames : 0;
+  job.envL = mLeft.mEnv;
+  job.envR = mRight.mEnv;
+  job.attL = mLeft.mAttackCoef;
+  job.relL = mLeft.mReleaseCoef;
+  job.attR = mRight.mAttackCoef;
+  job.relR = mRight.mReleaseCoef;
+  return job;
+}
+
+void EnvelopeTracker::Finish(const Dsp::FollowerJob& job) {
+  mBlockPeak = job.peak;
+  // An envelope that overflowed would hold every band at its limit for good: start it afresh.
+  mLeft.mEnv = std::isfinite(job.envL) ? job.envL : 0.0;
+  mRight.mEnv = std::isfinite(job.envR) ? job.envR : 0.0;
 }
 
 Ombrelux::Ombrelux() = default;
@@ -117,6 +111,21 @@ void Ombrelux::ApplyBands(double* interleaved, int frames) {
   mMidComp.mResult = MidComp::ResultOf(Gain(seen.midHighest), Gain(seen.midLowest));
 }
 
+void Ombrelux::Saturate(double* interleaved, int frames) {
+  if (mCurveMode || mSaturation == 0.0) return;
+  // tanh(drive x) / drive on every sample, over the whole run at once.
+  const double drive = mSaturation;
+  Dsp::ScaledTanhArray(interleaved, interleaved, 2 * frames, drive, 1.0 / drive);
+}
+
+void Ombrelux::BandsAndReport(double* interleaved, int frames) {
+  mGainChangeDb = 0.0;
+  ApplyBands(interleaved, frames);
+  ReportBand(mTopComp.mResult);
+  ReportBand(mBtmComp.mResult);
+  ReportBand(mMidComp.mResult);
+}
+
 void Ombrelux::ProcessFrames(double* buffer, int frames) {
   if (frames < 0) frames = 0;
   // ProcessInterleaved has reserved the array already; a direct call gets it here.
@@ -124,14 +133,7 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
     mGainChangeDb = 0.0;
     return;
   }
-
-  if (!mCurveMode && mSaturation != 0.0) {
-    // tanh(drive x) / drive on every sample, over the whole block at once.
-    const double drive = mSaturation;
-    Dsp::ScaledTanhArray(buffer, buffer, 2 * frames, drive, 1.0 / drive);
-  }
-  mGainChangeDb = 0.0;
-
+  Saturate(buffer, frames);
   // The tracker and the bands work on the interleaved frames in place: the left and right samples
   // of a frame are read side by side, and one gain goes onto both.
   if (!mCurveMode) {
@@ -139,8 +141,39 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
     mTracker.RunInterleaved(buffer, frames);
     mExternalEnvelope = mTracker.mBuffer;
   }
-  ApplyBands(buffer, frames);
-  ReportBand(mTopComp.mResult);
-  ReportBand(mBtmComp.mResult);
-  ReportBand(mMidComp.mResult);
+  BandsAndReport(buffer, frames);
+}
+
+void Ombrelux::FilterUpAndProcess(double* highRate, int highFrames, double* dry) {
+  // The tracker is one long chain of dependent steps with little arithmetic; run beside the
+  // filter's frames it costs almost nothing. So the block goes through the filter in chunks (the
+  // last one takes the remainder), and while the filter works on a chunk the tracker follows the
+  // one before it, already saturated. A filter that would still step its coefficients in a chunk
+  // must see the block in one call instead (its steps spread over the call); a step that a chunk
+  // does not take, a longer call does not take either.
+  constexpr int kChunk = 128;
+  const int chunks = highFrames / kChunk;
+  if (mCurveMode || chunks < 2 || mUpFilter.StepsIn(kChunk) ||
+      !mEnvelopeArray.Reserve(static_cast<size_t>(highFrames))) {
+    AudioProcessor::FilterUpAndProcess(highRate, highFrames, dry);
+    return;
+  }
+  double* env = mEnvelopeArray.Get();
+  mTracker.mBuffer = env;
+  Dsp::FollowerJob job = mTracker.Job(highRate, env, 0);
+  for (int c = 0; c < chunks; ++c) {
+    const int base = c * kChunk;
+    const int n = c + 1 < chunks ? kChunk : highFrames - base;
+    double* p = highRate + 2 * static_cast<size_t>(base);
+    mUpFilter.FilterFrames(n, p, &job);  // finishes the job
+    if (dry) std::memcpy(dry + 2 * static_cast<size_t>(base), p, 2 * static_cast<size_t>(n) * sizeof(double));
+    Saturate(p, n);
+    job.frames = p;
+    job.env = env + base;
+    job.count = n;
+  }
+  Dsp::FollowRest(job);
+  mTracker.Finish(job);
+  mExternalEnvelope = env;
+  BandsAndReport(highRate, highFrames);
 }

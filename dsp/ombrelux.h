@@ -7,6 +7,7 @@
 
 #include "dsp/audioprocessor.h"
 #include "dsp/compressors.h"
+#include "dsp/follower.h"
 
 struct TrackerChannel {
   double mEnv = 0.0;
@@ -26,6 +27,10 @@ struct EnvelopeTracker {
   void Run(const double* left, const double* right, int frames);
   // The same over interleaved stereo frames.
   void RunInterleaved(const double* interleaved, int frames);
+  // The follower's work over interleaved frames, from the running envelopes, as a job that another
+  // frame loop can carry; Finish takes the envelopes and the peak back.
+  Dsp::FollowerJob Job(const double* interleaved, double* out, int frames) const;
+  void Finish(const Dsp::FollowerJob& job);
 };
 
 class Ombrelux : public AudioProcessor {
@@ -60,10 +65,18 @@ class Ombrelux : public AudioProcessor {
   bool ReserveScratch(size_t highFrames) override;
   // A block that passes unprocessed moves no level: 0 dB.
   void BlockLeftDry() override { mGainChangeDb = 0.0; }
+  // The up filter a chunk at a time, each chunk saturated as it comes out of the filter, and the
+  // tracker following every chunk while the filter works on the next: the same results as the
+  // filter, ProcessFrames and the tracker in it one after the other.
+  void FilterUpAndProcess(double* highRate, int highFrames, double* dry) override;
 
  private:
   static double DbToGain(double db);
   void ReportBand(double result);
+  // tanh(drive x) / drive on every sample of the frames, when the stage is on.
+  void Saturate(double* interleaved, int frames);
+  // The bands from the tracker's envelope and the block's report.
+  void BandsAndReport(double* interleaved, int frames);
   // The three bands over the interleaved block, from mExternalEnvelope; sets each band's mResult.
   void ApplyBands(double* interleaved, int frames);
 

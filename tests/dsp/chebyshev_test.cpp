@@ -273,6 +273,33 @@ TEST(ChebyRoads, FirstPackedBlockFadesTheCoefficientsInFromZero) {
   }
 }
 
+// A ramp's linear steps can stall a few ulps short of the design, where a step no longer changes
+// the running value. Whatever the block lengths, the running set ends exactly on the design (a
+// call that takes no step takes it), and then no call length steps any more.
+TEST(ChebyRoads, RampEndsExactlyOnTheDesign) {
+  if (!Dsp::PackedRoadActive()) GTEST_SKIP() << "no packed road here";
+  for (double cutoff : kCutoffs) {
+    for (int frames : {16, 64, 256, 1000}) {
+      SCOPED_TRACE(testing::Message() << cutoff << ", blocks of " << frames);
+      Filter f;
+      f.Design(cutoff, 9.0);
+      for (int block = 0; block < 3; ++block) {
+        std::vector<double> v = dsptest::RandomStereo(frames, 60 + block);
+        f.FilterFrames(frames, v.data());
+      }
+      for (int s = 0; s < 3; ++s) {
+        const Dsp::CascadeStage& st = f.Stages().stages[s];
+        EXPECT_EQ(st.runA1, st.a1);
+        EXPECT_EQ(st.runA2, st.a2);
+        EXPECT_EQ(st.runB0, st.b0);
+        EXPECT_EQ(st.runB1, st.b1);
+        EXPECT_EQ(st.runB2, st.b2);
+      }
+      for (int64_t n : {1, 2, 128, 4096}) EXPECT_FALSE(f.StepsIn(n)) << n;
+    }
+  }
+}
+
 TEST(ChebyRoads, PackedAndPerChannelRoadsAgreeAfterTheRamp) {
   if (!Dsp::PackedRoadActive()) GTEST_SKIP() << "no packed road here";
   for (double cutoff : kCutoffs) {

@@ -503,6 +503,58 @@ TEST(Ombrelux, WideAndTwoLaneRoadsGiveTheSameBits) {
   }
 }
 
+// The engine runs its up filter a chunk at a time with the tracker following the chunk before;
+// the plain road filters the whole block, then saturates and follows it. Every block length (one
+// chunk or less, chunks and a remainder), both factors, with and without saturation and a dry
+// share, on every road: the same bits, the same envelope, report and peak.
+class PlainRoadOmbrelux : public Ombrelux {
+ protected:
+  void FilterUpAndProcess(double* highRate, int highFrames, double* dry) override {
+    AudioProcessor::FilterUpAndProcess(highRate, highFrames, dry);
+  }
+};
+
+TEST(Ombrelux, ChunkedUpFilterGivesTheBitsOfThePlainRoad) {
+  enum Road { kDefault, kTwoLane, kPerChannel };
+  for (Road road : {kDefault, kTwoLane, kPerChannel}) {
+    if (road == kTwoLane) Dsp::AllowWideRoad(false);
+    if (road == kPerChannel) Dsp::AllowPackedRoad(false);
+    for (int factor : {2, 4}) {
+      for (double drive : {1.5, 0.0}) {
+        for (double wet : {1.0, 0.7}) {
+          SCOPED_TRACE(testing::Message() << "road " << road << ", factor " << factor << ", drive "
+                                          << drive << ", wet " << wet);
+          Ombrelux chunked;
+          PlainRoadOmbrelux plain;
+          for (Ombrelux* e : {&chunked, static_cast<Ombrelux*>(&plain)}) {
+            Configure(*e, factor);
+            e->mSaturation = drive;
+            e->SetMix(wet);
+          }
+          const int blocks[] = {256, 1, 63, 64, 65, 100, 300, 512, 1000, 33};
+          for (int b = 0; b < 10; ++b) {
+            const int frames = blocks[b];
+            std::vector<double> a = dsptest::RandomStereo(frames, 500 + b, FromDb(-30.0 + 3.0 * b));
+            std::vector<double> p = a;
+            ASSERT_TRUE(chunked.ProcessInterleaved(a.data(), frames));
+            ASSERT_TRUE(plain.ProcessInterleaved(p.data(), frames));
+            ASSERT_EQ(std::memcmp(a.data(), p.data(), a.size() * sizeof(double)), 0) << frames;
+            ASSERT_EQ(std::memcmp(chunked.mTracker.mBuffer, plain.mTracker.mBuffer,
+                                  static_cast<size_t>(frames) * factor * sizeof(double)),
+                      0);
+            ASSERT_EQ(std::memcmp(&chunked.mGainChangeDb, &plain.mGainChangeDb, sizeof(double)), 0);
+            ASSERT_EQ(chunked.mTracker.mBlockPeak, plain.mTracker.mBlockPeak);
+            ASSERT_EQ(chunked.mTracker.mLeft.mEnv, plain.mTracker.mLeft.mEnv);
+            ASSERT_EQ(chunked.mTracker.mRight.mEnv, plain.mTracker.mRight.mEnv);
+          }
+        }
+      }
+    }
+    Dsp::AllowWideRoad(true);
+    Dsp::AllowPackedRoad(true);
+  }
+}
+
 // ---------------------------------------------------------------- robustness
 
 class Robustness : public testing::TestWithParam<int> {};

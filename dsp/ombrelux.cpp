@@ -151,9 +151,13 @@ void Ombrelux::FilterUpAndProcess(double* highRate, int highFrames, double* dry)
   // one before it, already saturated. A filter that would still step its coefficients in a chunk
   // must see the block in one call instead (its steps spread over the call); a step that a chunk
   // does not take, a longer call does not take either.
-  constexpr int kChunk = 128;
-  const int chunks = highFrames / kChunk;
-  if (mCurveMode || chunks < 2 || mUpFilter.StepsIn(kChunk) ||
+  // Chunks of an eighth of the block, from 128 to 512 frames, and at least four of them: enough
+  // that little of the tracker is left over after the last, not so short or so few that the
+  // filter's start and end in every call cost more than they save.
+  int chunk = highFrames / 8;
+  chunk = chunk < 128 ? 128 : chunk > 512 ? 512 : chunk;
+  const int chunks = highFrames / chunk;
+  if (mCurveMode || chunks < 4 || mUpFilter.StepsIn(chunk) ||
       !mEnvelopeArray.Reserve(static_cast<size_t>(highFrames))) {
     AudioProcessor::FilterUpAndProcess(highRate, highFrames, dry);
     return;
@@ -162,8 +166,8 @@ void Ombrelux::FilterUpAndProcess(double* highRate, int highFrames, double* dry)
   mTracker.mBuffer = env;
   Dsp::FollowerJob job = mTracker.Job(highRate, env, 0);
   for (int c = 0; c < chunks; ++c) {
-    const int base = c * kChunk;
-    const int n = c + 1 < chunks ? kChunk : highFrames - base;
+    const int base = c * chunk;
+    const int n = c + 1 < chunks ? chunk : highFrames - base;
     double* p = highRate + 2 * static_cast<size_t>(base);
     mUpFilter.FilterFrames(n, p, &job);  // finishes the job
     if (dry) std::memcpy(dry + 2 * static_cast<size_t>(base), p, 2 * static_cast<size_t>(n) * sizeof(double));

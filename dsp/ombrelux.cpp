@@ -146,14 +146,13 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
 
 void Ombrelux::FilterUpAndProcess(double* highRate, int highFrames, double* dry) {
   // The tracker is one long chain of dependent steps with little arithmetic; run beside the
-  // filter's frames it costs almost nothing. So the block goes through the filter in chunks (the
-  // last one takes the remainder), and while the filter works on a chunk the tracker follows the
-  // one before it, already saturated. A filter that would still step its coefficients in a chunk
-  // must see the block in one call instead (its steps spread over the call); a step that a chunk
-  // does not take, a longer call does not take either.
-  // Chunks of an eighth of the block, from 128 to 512 frames, and at least four of them: enough
-  // that little of the tracker is left over after the last, not so short or so few that the
-  // filter's start and end in every call cost more than they save.
+  // filter's frames it costs little. So the block goes through the filter in chunks (the last one
+  // takes the remainder), and while the filter works on a chunk the tracker follows the one before
+  // it, already saturated. Chunks are an eighth of the block, 128 to 512 frames, and there must be
+  // at least four: shorter or fewer chunks cost more in the filter's start and end of every call
+  // than they save. A filter that would still step its coefficients in a chunk must see the block
+  // in one call (its steps spread over the call); a step that a chunk does not take, a longer call
+  // does not take either.
   int chunk = highFrames / 8;
   chunk = chunk < 128 ? 128 : chunk > 512 ? 512 : chunk;
   const int chunks = highFrames / chunk;

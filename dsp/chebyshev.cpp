@@ -299,9 +299,6 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
   }
 }
 
-// The packed road for a cascade of N stages (N = 0: n stages, at most 8). The running
-// coefficients move linearly to the target set over the block; once every stage's ramp has
-// stopped, the remaining frames run on fixed coefficients.
 // Runs the fixed-coefficient frames on the right road: the staggered four-lane one for three stages
 // where the processor has AVX2, else two lanes.
 template <int N>
@@ -316,7 +313,9 @@ void SteadyRoad(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t 
   SteadyFrames<N>(c, w1, w2, n, frames, p, job);
 }
 
-
+// The packed road for a cascade of N stages (N = 0: n stages, at most 8). The running
+// coefficients move linearly to the target set over the block; once every stage's ramp has
+// stopped, the remaining frames run on fixed coefficients. `moving` is StepsIn(frames).
 template <int N>
 void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples,
                         bool moving, FollowerJob* job) {

@@ -79,9 +79,8 @@ class CascadeFilter {
   // Response of the designed (target) coefficients at a frequency in cycles per sample.
   Complex EvaluateResponse(double normalizedFrequency) const;
   // True when the packed road, given a call of that many frames, would step its running
-  // coefficients towards the design. The steps spread over one call's frames; a block that takes
-  // no step as a whole takes none in pieces of at least the same length either... see StepsIn's
-  // users: they check the shortest piece.
+  // coefficients towards the design (the steps spread over one call's frames). A call that takes
+  // no step at one length takes none at any greater length either.
   bool StepsIn(int64_t frames) const;
   // Zeroes the running state (filter memory); coefficients stay.
   void ClearHistory();

@@ -8,15 +8,6 @@
 
 namespace Dsp {
 
-// One frame of one channel: towards a larger magnitude with the attack coefficient, otherwise with
-// the release coefficient. Both candidates are computed and the comparison only picks one, so a
-// step waits for one product and one sum of the previous envelope.
-inline double FollowStep(double magnitude, double env, double attack, double release) {
-  const double up = (1.0 - attack) * magnitude + attack * env;
-  const double down = (1.0 - release) * magnitude + release * env;
-  return magnitude > env ? up : down;
-}
-
 // Frames still to follow and the follower's running values. Each frame's value (the larger channel
 // envelope, 0 below 0.001) goes to env; peak is the largest of them.
 struct FollowerJob {
@@ -35,6 +26,15 @@ namespace {
 #else
 #define QO_FOLLOW_INLINE inline
 #endif
+
+// One frame of one channel: towards a larger magnitude with the attack coefficient, otherwise with
+// the release coefficient. Both candidates are computed and the comparison only picks one, so a
+// step waits for one product and one sum of the previous envelope.
+QO_FOLLOW_INLINE double FollowStep(double magnitude, double env, double attack, double release) {
+  const double up = (1.0 - attack) * magnitude + attack * env;
+  const double down = (1.0 - release) * magnitude + release * env;
+  return magnitude > env ? up : down;
+}
 
 // Follows the next frame of the job (which must have one).
 QO_FOLLOW_INLINE void FollowOneFrame(FollowerJob& j) {

@@ -1,7 +1,7 @@
 // Array versions of exp, log and tanh for the engine's per-block gain and saturation work. With
-// SSE2 two doubles are computed per register (four with AVX2, the same bits); results stay within
-// a few ulps of the correctly rounded values (relative error below 5e-16, never above 1e-13), and
-// special inputs give what the std:: functions give.
+// SSE2 two doubles are computed per register (four with AVX2, eight with AVX-512, the same bits on
+// every road); results stay within a few ulps of the correctly rounded values (relative error
+// below 5e-16, never above 1e-13), and special inputs give what the std:: functions give.
 // Without SSE2 the functions call std::exp, std::log and std::tanh element by element.
 //
 // For all three: `in` and `out` may be the same array (but must not otherwise overlap); n <= 0 does

@@ -211,7 +211,9 @@ class IFxBase {
   // One whole host block on the pins marked active: binds the host buffers (the arrays hold one
   // buffer per active pin, in pin order) and runs the processing hook, or the pass-through when
   // bypassed. A block longer than BlockFrames() is processed in slices of at most BlockFrames()
-  // frames; before the first ChangeBlockSize the active outputs get silence.
+  // frames; before the first ChangeBlockSize the active outputs get silence. A missing float
+  // buffer reads as silence (input) or is skipped (output); a missing double buffer of an active
+  // pin leaves the whole block unprocessed, with silence on the outputs that exist.
   void ProcessHostBlock(double** inputs, double** outputs, int frames);
   void ProcessHostBlockFloat(float** inputs, float** outputs, int frames);
 

@@ -283,6 +283,20 @@ void IFxBase::BindSlice(float** in, float** out, int frames) {
 }
 
 void IFxBase::ProcessHostBlock(double** inputs, double** outputs, int frames) {
+  if (frames <= 0) return;
+  // Double buffers go to the plug-in as they are (no scratch stands in, as for floats): a block
+  // with a missing buffer for an active pin is not processed; the outputs that exist get silence.
+  bool whole = inputs && outputs;
+  for (int i = 0, k = 0; whole && i < InputPinCount(); ++i) {
+    if (InputPin(i)->mActive && !inputs[k++]) whole = false;
+  }
+  for (int i = 0, k = 0; whole && i < OutputPinCount(); ++i) {
+    if (OutputPin(i)->mActive && !outputs[k++]) whole = false;
+  }
+  if (!whole) {
+    SilenceActiveOutputs(outputs, frames);
+    return;
+  }
   ProcessSlices(inputs, outputs, frames);
 }
 

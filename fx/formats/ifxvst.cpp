@@ -558,24 +558,6 @@ void VSTCALLBACK IFxVST::VSTRenderDouble(AEffect* effect, double** inputs, doubl
   if (!fx) return;
   SyncLockScope lock(&fx->mLock);
   if (fx->TakesMidi()) fx->CallHost(audioMasterWantMidi);
-  if (frames <= 0) return;
-  // Double buffers go to the plug-in as they are: a block with a missing channel buffer of an
-  // active pin is not processed; the outputs that exist get silence.
-  bool whole = inputs && outputs;
-  for (int i = 0, k = 0; whole && i < fx->InputPinCount(); ++i) {
-    if (fx->InputPin(i)->mActive && !inputs[k++]) whole = false;
-  }
-  for (int i = 0, k = 0; whole && i < fx->OutputPinCount(); ++i) {
-    if (fx->OutputPin(i)->mActive && !outputs[k++]) whole = false;
-  }
-  if (!whole) {
-    for (int i = 0, k = 0; outputs && i < fx->OutputPinCount(); ++i) {
-      if (!fx->OutputPin(i)->mActive) continue;
-      if (outputs[k]) std::memset(outputs[k], 0, static_cast<size_t>(frames) * sizeof(double));
-      ++k;
-    }
-    return;
-  }
   fx->ProcessHostBlock(inputs, outputs, frames);
 }
 

@@ -340,6 +340,38 @@ TEST(HostBlock, ProcessingHookOrBypass) {
   EXPECT_EQ(outR, r);
 }
 
+// A double block with a missing buffer for an active pin (an input, an output, or the whole array)
+// is not processed: the outputs that exist get silence, and nothing is read from or written to a
+// missing buffer.
+TEST(HostBlock, MissingDoubleBufferLeavesTheBlockUnprocessed) {
+  for (int missing = 0; missing < 4; ++missing) {
+    SCOPED_TRACE(missing);
+    StereoFx fx(16);
+    fx.process = fxtest::GainProcessor(0.5);
+    std::vector<double> l = Ramp(16, 1.0), r = Ramp(16, 2.0), outL(16, kGarbage), outR(16, kGarbage);
+    double* ins[2] = {l.data(), r.data()};
+    double* outs[2] = {outL.data(), outR.data()};
+    if (missing == 0) ins[1] = nullptr;
+    if (missing == 1) outs[0] = nullptr;
+    if (missing == 2) {
+      fx.ProcessHostBlock(nullptr, outs, 16);
+    } else if (missing == 3) {
+      fx.ProcessHostBlock(ins, nullptr, 16);
+    } else {
+      fx.ProcessHostBlock(ins, outs, 16);
+    }
+    EXPECT_EQ(fx.processCalls, 0);
+    if (missing == 3) {
+      EXPECT_EQ(outL[0], kGarbage);  // no output array: nothing is written
+    } else {
+      if (missing != 1) {
+        EXPECT_TRUE(AllZero(outL.data(), 16));
+      }
+      EXPECT_TRUE(AllZero(outR.data(), 16));
+    }
+  }
+}
+
 TEST(HostBlock, SilenceBeforeTheFirstBlockSize) {
   StereoFx fx(0);
   std::vector<double> in = Ramp(16, 1.0), out0(16, kGarbage), out1(16, kGarbage);

@@ -79,28 +79,38 @@ void MidComp::GainExponents(const double* env, const double* logs, double* x, in
   }
 }
 
+namespace {
+// A knee band's constants: its threshold level t (dB), the knee's bounds (NaN when the band has no
+// knee: no level lies between them), the line's slope q and the knee's scale 0.5 q / k.
+struct KneeLaw {
+  double t, lo, hi, q, bend;
+};
+KneeLaw KneeLawOf(const BasicComp& band, double share) {
+  const double t = band.LnThreshold() * Dsp::kDbPerNeper;
+  const Knee knee(t, share);
+  const bool hasKnee = knee.k > 0.0;
+  const double q = 1.0 - 1.0 / band.mRatio;
+  return KneeLaw{t, hasKnee ? knee.lo : NAN, hasKnee ? knee.hi : NAN, q, 0.5 * q / knee.k};
+}
+}  // namespace
+
 Dsp::BandLaws BandLawsOf(const TopComp& top, const BtmComp& btm, const MidComp& mid,
                          double topLowest, double topHighest, double midLowest, double midHighest) {
   Dsp::BandLaws b;
-  // A band without a knee gets NaN bounds: no level lies between them.
-  const double t = top.LnThreshold() * Dsp::kDbPerNeper;
-  const Knee topKnee(t, 0.5);
-  const bool topHasKnee = topKnee.k > 0.0;
-  b.topT = t;
-  b.topLo = topHasKnee ? topKnee.lo : NAN;
-  b.topHi = topHasKnee ? topKnee.hi : NAN;
-  b.topQ = 1.0 - 1.0 / top.mRatio;
-  b.topBend = 0.5 * b.topQ / topKnee.k;
+  const KneeLaw t = KneeLawOf(top, 0.5);
+  b.topT = t.t;
+  b.topLo = t.lo;
+  b.topHi = t.hi;
+  b.topQ = t.q;
+  b.topBend = t.bend;
   b.topLowest = topLowest;
   b.topHighest = topHighest;
-  const double u = btm.LnThreshold() * Dsp::kDbPerNeper;
-  const Knee btmKnee(u, 0.2);
-  const bool btmHasKnee = btmKnee.k > 0.0;
-  b.btmT = u;
-  b.btmLo = btmHasKnee ? btmKnee.lo : NAN;
-  b.btmHi = btmHasKnee ? btmKnee.hi : NAN;
-  b.btmQ = 1.0 - 1.0 / btm.mRatio;
-  b.btmBend = 0.5 * b.btmQ / btmKnee.k;
+  const KneeLaw u = KneeLawOf(btm, 0.2);
+  b.btmT = u.t;
+  b.btmLo = u.lo;
+  b.btmHi = u.hi;
+  b.btmQ = u.q;
+  b.btmBend = u.bend;
   b.midLnT = mid.LnThreshold();
   b.midMove = 1.0 / std::sqrt(mid.mRatio) - 1.0;
   b.midFarBelow = -110.0 * Dsp::kNeperPerDb;

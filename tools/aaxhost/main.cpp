@@ -60,18 +60,7 @@ int main(int argc, char** argv) {
   }
   Planar signal;
   WavFormat outFormat;  // the input file's format, else 32-bit float
-  if (!in.empty()) {
-    int fileRate = 0;
-    if (!ReadWav(in, signal, &fileRate, &outFormat) || signal.empty() || fileRate <= 0) {
-      std::fprintf(stderr, "cannot read %s\n", in.c_str());
-      return 1;
-    }
-    rate = fileRate;
-    channels = signal.size() >= 2 ? 2 : 1;
-    signal.resize(static_cast<size_t>(channels));
-  } else {
-    signal = TestSignal(channels, static_cast<int>(rate), seconds);
-  }
+  if (!HostInputSignal(in, seconds, &rate, &channels, &outFormat, &signal)) return 1;
 
   int status = 0;
   Host host;

@@ -240,6 +240,24 @@ bool TakeOutFormatOption(const char* name, WavFormat* format, bool* given) {
   return true;
 }
 
+bool HostInputSignal(const std::string& in, double seconds, double* rate, int* channels,
+                     WavFormat* format, Planar* signal) {
+  if (in.empty()) {
+    *signal = TestSignal(*channels, static_cast<int>(*rate), seconds);
+    return true;
+  }
+  int fileRate = 0;
+  if (!ReadWav(in, *signal, &fileRate, format) || signal->empty() || fileRate <= 0) {
+    std::fprintf(stderr, "cannot read %s (WAV of 8, 16, 24 or 32-bit PCM or 32 or 64-bit float, with a rate)\n",
+                 in.c_str());
+    return false;
+  }
+  *rate = fileRate;
+  *channels = signal->size() >= 2 ? 2 : 1;
+  signal->resize(static_cast<size_t>(*channels));
+  return true;
+}
+
 bool CompareWithDump(const std::string& path, const std::vector<double>& samples, double tolerance) {
   std::vector<uint8_t> ref;
   if (!ReadBytes(path, ref) || ref.size() != samples.size() * sizeof(double)) {

@@ -42,6 +42,13 @@ bool ParseWavFormat(const std::string& name, WavFormat* format);
 // message on stderr) for an unknown name.
 bool TakeOutFormatOption(const char* name, WavFormat* format, bool* given);
 
+// The signal a host renders: the WAV file `in` (at most its first two channels; its rate into
+// *rate, its count into *channels, its format into *format unless format is null) or, with no
+// file named, TestSignal(*channels, *rate, seconds). False, with the reason on stderr, when the
+// file cannot be read or gives no usable rate.
+bool HostInputSignal(const std::string& in, double seconds, double* rate, int* channels,
+                     WavFormat* format, Planar* signal);
+
 bool WriteBytes(const std::string& path, const void* data, size_t size);
 bool ReadBytes(const std::string& path, std::vector<uint8_t>& out);
 // Compares samples with a dump of raw little-endian doubles written by another run and prints the

@@ -82,19 +82,12 @@ int main(int argc, char** argv) {
 
   Planar signal;
   int channels = 2;
-  if (!in.empty()) {
-    int fileRate = 0;
-    if (!ReadWav(in, signal, &fileRate, outFormatGiven ? nullptr : &outFormat) || signal.empty() || fileRate <= 0) {
-      std::fprintf(stderr, "cannot read %s (WAV of 8, 16, 24 or 32-bit PCM or 32 or 64-bit float)\n", in.c_str());
-      return 1;
-    }
-    rate = fileRate;
-    // The effect has two inputs: a mono file feeds both.
-    if (signal.size() == 1) signal.push_back(signal[0]);
-    signal.resize(2);
-  } else {
-    signal = TestSignal(channels, static_cast<int>(rate), seconds);
+  if (!HostInputSignal(in, seconds, &rate, &channels, outFormatGiven ? nullptr : &outFormat, &signal)) {
+    return 1;
   }
+  // The effect has two inputs: a mono file feeds both.
+  if (signal.size() == 1) signal.push_back(signal[0]);
+  channels = 2;
 
   Module module;
   const std::string err = module.Load(path);

@@ -204,21 +204,8 @@ int main(int argc, char** argv) {
   }
 
   std::vector<std::vector<double>> signal;
-  int fileRate = 0;
-  if (!in.empty()) {
-    if (!ReadWav(in, signal, &fileRate, outFormatGiven ? nullptr : &outFormat) || signal.empty()) {
-      std::fprintf(stderr, "cannot read %s (WAV of 8, 16, 24 or 32-bit PCM or 32 or 64-bit float)\n", in.c_str());
-      return 1;
-    }
-    if (fileRate <= 0) {
-      std::fprintf(stderr, "%s gives no usable sample rate\n", in.c_str());
-      return 1;
-    }
-    rate = fileRate;
-    channels = signal.size() >= 2 ? 2 : 1;
-    signal.resize(static_cast<size_t>(channels));
-  } else {
-    signal = TestSignal(channels, static_cast<int>(rate), seconds);
+  if (!HostInputSignal(in, seconds, &rate, &channels, outFormatGiven ? nullptr : &outFormat, &signal)) {
+    return 1;
   }
 
   Module module;

@@ -284,13 +284,13 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
   int64_t f = 0;
   if (job && job->count > 0) {
     // A frame of the job beside each frame of the filter, for as long as both last.
-    FollowerJob j = *job;
+    FollowerLanes j = Lanes(*job);
     const int64_t together = frames < j.count ? frames : j.count;
     for (; f < together; ++f, p += 2) {
       frame(p);
       FollowOneFrame(j);
     }
-    *job = j;
+    Return(j, *job);
   }
   for (; f < frames; ++f, p += 2) frame(p);
   for (int i = 0; i < n; ++i) {

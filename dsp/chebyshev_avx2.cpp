@@ -72,13 +72,13 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   int64_t t = 2 * kLag;
   if (job && job->count > 0) {
     // A frame of the job beside each frame of the filter, for as long as both last.
-    FollowerJob j = *job;
+    FollowerLanes j = Lanes(*job);
     const int64_t together = frames - t < j.count ? frames : t + j.count;
     for (; t < together; ++t) {
       steady(t);
       FollowOneFrame(j);
     }
-    *job = j;
+    Return(j, *job);
   }
   for (; t < frames; ++t) steady(t);
   w1[0] = Low(a1);

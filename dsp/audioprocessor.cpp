@@ -196,10 +196,6 @@ void AudioProcessor::FilterUpAndProcess(double* highRate, int highFrames, double
 }
 
 void AudioProcessor::FilterAndDecimate(double* highRate, double* out, int highFrames) {
-  mDownFilter.FilterFrames(highFrames, highRate);
   const int factor = mOversampling > 1 ? mOversampling : 1;
-  for (int f = 0, o = 0; f < highFrames; f += factor, ++o) {
-    out[2 * o] = highRate[2 * static_cast<size_t>(f)];
-    out[2 * o + 1] = highRate[2 * static_cast<size_t>(f) + 1];
-  }
+  mDownFilter.FilterKeeping(highFrames, highRate, factor, out);
 }

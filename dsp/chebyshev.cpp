@@ -234,12 +234,35 @@ Complex CascadeFilter::EvaluateResponse(double normalizedFrequency) const {
 void CascadeFilter::FilterFrames(int64_t frames, double* samples, FollowerJob* job) {
   if (frames > 0 && samples) {
     if (mChannels == 2 && PackedRoadActive()) {
-      FilterPacked(frames, samples, job);
+      FilterPacked(frames, samples, job, nullptr);
     } else {
       FilterPerChannel(frames, samples);
     }
   }
   if (job) FollowRest(*job);
+}
+
+namespace {
+// Output frames 0, every, 2 every, ... of frames filtered in place.
+void Pick(const double* samples, int64_t frames, int every, double* out) {
+  for (int64_t f = 0, o = 0; f < frames; f += every, ++o) {
+    out[2 * o] = samples[2 * f];
+    out[2 * o + 1] = samples[2 * f + 1];
+  }
+}
+}  // namespace
+
+void CascadeFilter::FilterKeeping(int64_t frames, double* samples, int every, double* out) {
+  if (frames <= 0 || !samples || !out) return;
+  if (every < 1) every = 1;
+  // The packed road leaves the unread outputs out where it can (see FilterPacked).
+  if ((every == 2 || every == 4) && mChannels == 2 && PackedRoadActive()) {
+    const KeptFrames keep{every, out};
+    FilterPacked(frames, samples, nullptr, &keep);
+    return;
+  }
+  FilterFrames(frames, samples);
+  Pick(samples, frames, every, out);
 }
 
 void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
@@ -299,26 +322,73 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
   }
 }
 
+// SteadyFrames for a call whose output is decimated: only the output frames 0, Every, 2 Every, ...
+// are worked out, into out; for the others the last stage only moves its history on.
+template <int N, int Every>
+void SteadyKeeping(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames,
+                   const double* p, double* out) {
+  constexpr int kMax = N > 0 ? N : 8;
+  if (N > 0) n = N;
+  __m128d h1[kMax], h2[kMax];
+  for (int i = 0; i < n; ++i) {
+    h1[i] = w1[i];
+    h2[i] = w2[i];
+  }
+  const int l = n - 1;
+  // Frame q through every stage but the last.
+  auto head = [&](const double* q) {
+    __m128d x = _mm_loadu_pd(q);
+#pragma GCC unroll 8
+    for (int i = 0; i < l; ++i) x = PackedStage(x, c[i], h1[i], h2[i]);
+    return x;
+  };
+  int64_t f = 0;
+  for (; f + Every <= frames; f += Every, p += 2 * Every, out += 2) {
+    _mm_storeu_pd(out, PackedStage(head(p), c[l], h1[l], h2[l]));
+    for (int k = 1; k < Every; ++k) PackedStageUnread(head(p + 2 * k), c[l], h1[l], h2[l]);
+  }
+  if (f < frames) {
+    _mm_storeu_pd(out, PackedStage(head(p), c[l], h1[l], h2[l]));
+    for (++f, p += 2; f < frames; ++f, p += 2) PackedStageUnread(head(p), c[l], h1[l], h2[l]);
+  }
+  for (int i = 0; i < n; ++i) {
+    w1[i] = h1[i];
+    w2[i] = h2[i];
+  }
+}
+
 // Runs the fixed-coefficient frames on the right road: the staggered four-lane one for three stages
-// where the processor has AVX2, else two lanes.
+// where the processor has AVX2, else two lanes. With `keep` (every 2 or 4), only the output frames
+// that decimation keeps are worked out, into keep->out.
 template <int N>
 void SteadyRoad(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames, double* p,
-                FollowerJob* job) {
+                FollowerJob* job, const KeptFrames* keep) {
 #if defined(QO_AVX2_ROAD)
   if (n == 3 && WideRoadActive()) {
-    SteadyThreeStagesAvx2(c, w1, w2, frames, p, job);
+    if (keep) {
+      SteadyThreeStagesAvx2(c, w1, w2, frames, p, job, keep->every, keep->out);
+    } else {
+      SteadyThreeStagesAvx2(c, w1, w2, frames, p, job);
+    }
     return;
   }
 #endif
-  SteadyFrames<N>(c, w1, w2, n, frames, p, job);
+  if (keep && keep->every == 4) {
+    SteadyKeeping<N, 4>(c, w1, w2, n, frames, p, keep->out);
+  } else if (keep) {
+    SteadyKeeping<N, 2>(c, w1, w2, n, frames, p, keep->out);
+  } else {
+    SteadyFrames<N>(c, w1, w2, n, frames, p, job);
+  }
 }
 
 // The packed road for a cascade of N stages (N = 0: n stages, at most 8). The running
 // coefficients move linearly to the target set over the block; once every stage's ramp has
-// stopped, the remaining frames run on fixed coefficients. `moving` is StepsIn(frames).
+// stopped, the remaining frames run on fixed coefficients. `moving` is StepsIn(frames); `keep`
+// (only where nothing moves) asks for the decimated output alone.
 template <int N>
 void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t frames, double* samples,
-                        bool moving, FollowerJob* job) {
+                        bool moving, FollowerJob* job, const KeptFrames* keep) {
   if (N > 0) n = N;
   constexpr int kMax = N > 0 ? N : 8;
   // No stage stepping (the usual case, and what short blocks pay for on every call): every stage
@@ -340,7 +410,7 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
       w1[i] = _mm_loadu_pd(state[i].w1);
       w2[i] = _mm_loadu_pd(state[i].w2);
     }
-    SteadyRoad<N>(c, w1, w2, n, frames, samples, job);
+    SteadyRoad<N>(c, w1, w2, n, frames, samples, job, keep);
     for (int i = 0; i < n; ++i) {
       _mm_storeu_pd(state[i].w1, w1[i]);
       _mm_storeu_pd(state[i].w2, w2[i]);
@@ -396,7 +466,7 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     }
     _mm_storeu_pd(p, x);
   }
-  SteadyRoad<N>(c, w1, w2, n, frames - f, p, job);
+  SteadyRoad<N>(c, w1, w2, n, frames - f, p, job, nullptr);
   for (int i = 0; i < n; ++i) {
     CascadeStage& s = st[i];
     s.runA1 = ra[i][0];
@@ -411,20 +481,26 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
 }  // namespace
 #endif
 
-void CascadeFilter::FilterPacked(int64_t frames, double* samples, FollowerJob* job) {
+void CascadeFilter::FilterPacked(int64_t frames, double* samples, FollowerJob* job,
+                                 const KeptFrames* keep) {
 #if defined(__SSE2__)
+  // Only fixed coefficients skip the unread outputs; a ramp runs in place and is picked from.
+  const bool moving = StepsIn(frames);
+  const KeptFrames* skip = moving || mCascade.stageCount > 8 ? nullptr : keep;
   if (mCascade.stageCount == 3) {
-    FilterPackedStages<3>(mCascade.stages, mState, 3, frames, samples, StepsIn(frames), job);
+    FilterPackedStages<3>(mCascade.stages, mState, 3, frames, samples, moving, job, skip);
   } else if (mCascade.stageCount <= 8) {
-    FilterPackedStages<0>(mCascade.stages, mState, mCascade.stageCount, frames, samples,
-                          StepsIn(frames), job);
+    FilterPackedStages<0>(mCascade.stages, mState, mCascade.stageCount, frames, samples, moving,
+                          job, skip);
   } else {
     FilterPerChannel(frames, samples);
   }
 #else
   (void)job;
+  const KeptFrames* skip = nullptr;
   FilterPerChannel(frames, samples);
 #endif
+  if (keep && !skip) Pick(samples, frames, keep->every, keep->out);
 }
 
 }  // namespace Dsp

@@ -66,6 +66,12 @@ struct StageHistory {
   double w2[2];
 };
 
+// A call's decimated output: output frames 0, every, 2 every, ... go to out, interleaved.
+struct KeptFrames {
+  int every;
+  double* out;
+};
+
 class CascadeFilter {
  public:
   CascadeFilter(CascadeStage* stages, StageHistory* history, int stageCount);
@@ -76,6 +82,11 @@ class CascadeFilter {
   // Filters frames of interleaved two-channel samples in place. With a job, the envelope follower
   // runs over the job's frames (which must not be these) alongside, and the job is finished.
   void FilterFrames(int64_t frames, double* samples, FollowerJob* job = nullptr);
+  // Filters like FilterFrames but keeps only the output frames 0, every, 2 every, ... (what
+  // decimation by `every` keeps), interleaved and in order at out: as many as there are multiples
+  // of `every` below frames. Where the road allows, the other outputs are never worked out;
+  // samples is left as scratch either way.
+  void FilterKeeping(int64_t frames, double* samples, int every, double* out);
   // Response of the designed (target) coefficients at a frequency in cycles per sample.
   Complex EvaluateResponse(double normalizedFrequency) const;
   // True when the packed road, given a call of that many frames, would step its running
@@ -92,7 +103,7 @@ class CascadeFilter {
 
  protected:
   void FilterPerChannel(int64_t frames, double* samples);
-  void FilterPacked(int64_t frames, double* samples, FollowerJob* job);
+  void FilterPacked(int64_t frames, double* samples, FollowerJob* job, const KeptFrames* keep);
 
   Cascade mCascade;
   int32_t mChannels = 2;

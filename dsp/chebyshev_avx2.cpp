@@ -9,6 +9,8 @@
 
 #include <immintrin.h>
 
+#include <type_traits>
+
 #include "dsp/packedstage.h"
 
 namespace Dsp {
@@ -29,8 +31,12 @@ inline __m128d Low(__m256d v) { return _mm256_castpd256_pd128(v); }
 inline __m128d High(__m256d v) { return _mm256_extractf128_pd(v, 1); }
 }  // namespace
 
-void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
-                           double* p, FollowerJob* job) {
+namespace {
+// Every = 1: the output goes back in place. Every = 2 or 4: only stage 2's outputs for frames 0,
+// Every, 2 Every, ... are worked out, into out; for the others stage 2 only moves its history on.
+template <int Every>
+void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames, double* p,
+                 FollowerJob* job, double* out) {
   constexpr int64_t kLag = 4;
   // Frame f through stage i, in place.
   auto step = [&](int i, int64_t f) {
@@ -40,10 +46,29 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   auto run = [&](int i, int64_t from, int64_t to) {
     for (int64_t f = from; f < to; ++f) step(i, f);
   };
+  // Frame f through the last stage, with the history in h1, h2 (kRead: f is a multiple of Every).
+  auto lastAs = [&](auto read, int64_t f, __m128d& h1, __m128d& h2) {
+    constexpr bool kRead = decltype(read)::value;
+    const __m128d x = _mm_loadu_pd(p + 2 * f);
+    if (Every == 1) {
+      _mm_storeu_pd(p + 2 * f, PackedStage(x, c[2], h1, h2));
+    } else if (kRead) {
+      _mm_storeu_pd(out + 2 * (f / Every), PackedStage(x, c[2], h1, h2));
+    } else {
+      PackedStageUnread(x, c[2], h1, h2);
+    }
+  };
+  auto last = [&](int64_t f, __m128d& h1, __m128d& h2) {
+    if (f % Every == 0) {
+      lastAs(std::true_type(), f, h1, h2);
+    } else {
+      lastAs(std::false_type(), f, h1, h2);
+    }
+  };
   if (frames < 2 * kLag) {
     run(0, 0, frames);
     run(1, 0, frames);
-    run(2, 0, frames);
+    for (int64_t f = 0; f < frames; ++f) last(f, w1[2], w2[2]);
     _mm256_zeroupper();
     return;
   }
@@ -58,18 +83,30 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   __m256d cA[5];
   for (int k = 0; k < 5; ++k) cA[k] = _mm256_set_m128d(c[1][k], c[0][k]);
   __m256d a1 = _mm256_set_m128d(w1[1], w1[0]), a2 = _mm256_set_m128d(w2[1], w2[0]);
-  const __m128d* cB = c[2];
   __m128d b1 = w1[2], b2 = w2[2];
   // Frame t enters stage 0, frame t - D stage 1, frame t - 2D stage 2.
-  auto steady = [&](int64_t t) {
+  auto steadyAs = [&](auto read, int64_t t) {
     double* p0 = p + 2 * t;
     double* p1 = p0 - 2 * kLag;
-    double* p2 = p1 - 2 * kLag;
     const __m256d yA = PackedStage(_mm256_loadu2_m128d(p1, p0), cA, a1, a2);
-    _mm_storeu_pd(p2, PackedStage(_mm_loadu_pd(p2), cB, b1, b2));
+    lastAs(read, t - 2 * kLag, b1, b2);
     _mm256_storeu2_m128d(p1, p0, yA);
   };
+  auto steady = [&](int64_t t) {
+    if ((t - 2 * kLag) % Every == 0) {
+      steadyAs(std::true_type(), t);
+    } else {
+      steadyAs(std::false_type(), t);
+    }
+  };
   int64_t t = 2 * kLag;
+  if (Every > 1) {
+    // Stage 2 starts on frame 0: every group of Every frames begins with one whose output is read.
+    for (; t + Every <= frames; t += Every) {
+      steadyAs(std::true_type(), t);
+      for (int k = 1; k < Every; ++k) steadyAs(std::false_type(), t + k);
+    }
+  }
   if (job && job->count > 0) {
     // A frame of the job beside each frame of the filter, for as long as both last.
     FollowerLanes j = Lanes(*job);
@@ -91,10 +128,22 @@ void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int6
   // over the last D.
   for (int64_t t = frames; t < frames + kLag; ++t) {
     step(1, t - kLag);
-    step(2, t - 2 * kLag);
+    last(t - 2 * kLag, w1[2], w2[2]);
   }
-  run(2, frames - kLag, frames);
+  for (int64_t f = frames - kLag; f < frames; ++f) last(f, w1[2], w2[2]);
   _mm256_zeroupper();
+}
+}  // namespace
+
+void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
+                           double* p, FollowerJob* job, int every, double* out) {
+  if (every == 4 && out) {
+    ThreeStages<4>(c, w1, w2, frames, p, job, out);
+  } else if (every == 2 && out) {
+    ThreeStages<2>(c, w1, w2, frames, p, job, out);
+  } else {
+    ThreeStages<1>(c, w1, w2, frames, p, job, nullptr);
+  }
 }
 
 }  // namespace Dsp

@@ -20,15 +20,26 @@ constexpr double kInputOffset = 1e-18;
 // recursion's own path (from w[n-1] to w[n]) is one multiplication and one addition: the other
 // terms are ready before w[n-1] is. The two offsets enter as one constant (they only matter where
 // the signal is near zero, and there their sum is what counts).
-inline __m128d PackedStage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
+inline __m128d PackedRecursion(__m128d x, const __m128d* c, __m128d w1, __m128d w2) {
   const __m128d rest =
       _mm_add_pd(_mm_mul_pd(c[1], w2), _mm_add_pd(x, _mm_set1_pd(kInputOffset + kStageOffset)));
-  const __m128d w = _mm_add_pd(_mm_mul_pd(c[0], w1), rest);
+  return _mm_add_pd(_mm_mul_pd(c[0], w1), rest);
+}
+
+inline __m128d PackedStage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
+  const __m128d w = PackedRecursion(x, c, w1, w2);
   const __m128d y =
       _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[4], w2), _mm_mul_pd(c[3], w1)), _mm_mul_pd(c[2], w));
   w2 = w1;
   w1 = w;
   return y;
+}
+
+// The stage's history moves on as in PackedStage, for a frame whose output nobody reads.
+inline void PackedStageUnread(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
+  const __m128d w = PackedRecursion(x, c, w1, w2);
+  w2 = w1;
+  w1 = w;
 }
 #endif
 

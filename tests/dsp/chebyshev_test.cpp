@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "dsp/cpufeatures.h"
@@ -354,6 +355,54 @@ TEST(ChebyRoads, WideRoadGivesTheTwoLaneBits) {
       ASSERT_EQ(std::memcmp(wide.Stages().stages, narrow.Stages().stages,
                             3 * sizeof(Dsp::CascadeStage)),
                 0);
+    }
+  }
+}
+
+// Decimation asks the filter for every k-th output frame only. On every road, for every factor and
+// block length (multiples of the factor or not, through a redesign that ramps in), the kept frames
+// must be exactly those of the full output, nothing past them may be written, and the filter must
+// end in the same state.
+TEST(ChebyRoads, KeepingGivesTheDecimatedFramesOfTheFullOutput) {
+  enum Road { kPerChannel, kTwoLanes, kWidest };
+  for (Road road : {kPerChannel, kTwoLanes, kWidest}) {
+    for (int every : {1, 2, 3, 4, 5}) {
+      SCOPED_TRACE(testing::Message() << "road " << road << ", every " << every);
+      OpenFilter keeping, full;
+      keeping.Design(kCutoffs[1], 9.0);
+      full.Design(kCutoffs[1], 9.0);
+      unsigned seed = 90;
+      for (int frames : {256, 0, 1, 3, 4, 5, 8, 9, 16, 17, 255, -1, 400, 7, 1024, 6}) {
+        SCOPED_TRACE(frames);
+        if (frames < 0) {
+          keeping.Design(kCutoffs[0], 9.0);
+          full.Design(kCutoffs[0], 9.0);
+          continue;
+        }
+        std::vector<double> a = dsptest::RandomStereo(frames, seed++), b = a;
+        a.push_back(0.0);  // never empty
+        b.push_back(0.0);
+        const int kept = (frames + every - 1) / every;
+        std::vector<double> out(2 * static_cast<size_t>(kept) + 2, 7.0);
+        {
+          std::unique_ptr<dsptest::ScalarRoad> scalar;
+          std::unique_ptr<dsptest::TwoLaneRoad> twoLanes;
+          if (road == kPerChannel) scalar = std::make_unique<dsptest::ScalarRoad>();
+          if (road == kTwoLanes) twoLanes = std::make_unique<dsptest::TwoLaneRoad>();
+          keeping.FilterKeeping(frames, a.data(), every, out.data());
+          full.FilterFrames(frames, b.data());
+        }
+        for (int o = 0; o < kept; ++o) {
+          ASSERT_EQ(out[2 * o], b[2 * o * every]) << o;
+          ASSERT_EQ(out[2 * o + 1], b[2 * o * every + 1]) << o;
+        }
+        EXPECT_EQ(out[2 * kept], 7.0);
+        EXPECT_EQ(out[2 * kept + 1], 7.0);
+        ASSERT_EQ(std::memcmp(&keeping.History(0), &full.History(0), 3 * sizeof(Dsp::StageHistory)), 0);
+        ASSERT_EQ(std::memcmp(keeping.Stages().stages, full.Stages().stages,
+                              3 * sizeof(Dsp::CascadeStage)),
+                  0);
+      }
     }
   }
 }

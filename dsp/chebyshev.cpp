@@ -231,6 +231,16 @@ Complex CascadeFilter::EvaluateResponse(double normalizedFrequency) const {
   return h;
 }
 
+void FollowAll(FollowerJob& job) {
+#if defined(QO_AVX2_ROAD)
+  if (WideRoadActive()) {
+    FollowAvx2(job);
+    return;
+  }
+#endif
+  FollowRest(job);
+}
+
 void CascadeFilter::FilterFrames(int64_t frames, double* samples, FollowerJob* job) {
   if (frames > 0 && samples) {
     if (mChannels == 2 && PackedRoadActive()) {
@@ -239,7 +249,7 @@ void CascadeFilter::FilterFrames(int64_t frames, double* samples, FollowerJob* j
       FilterPerChannel(frames, samples);
     }
   }
-  if (job) FollowRest(*job);
+  if (job) FollowAll(*job);
 }
 
 namespace {

@@ -72,6 +72,9 @@ struct KeptFrames {
   double* out;
 };
 
+// Follows all of the job's frames on their own.
+void FollowAll(FollowerJob& job);
+
 class CascadeFilter {
  public:
   CascadeFilter(CascadeStage* stages, StageHistory* history, int stageCount);

@@ -135,6 +135,12 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
 }
 }  // namespace
 
+void FollowAvx2(FollowerJob& job) {
+  FollowerLanes l = Lanes(job);
+  while (l.count > 0) FollowOneFrame(l);
+  Return(l, job);
+}
+
 void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
                            double* p, FollowerJob* job, int every, double* out) {
   if (every == 4 && out) {

@@ -18,4 +18,7 @@ namespace Dsp {
 void SteadyThreeStagesAvx2(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames,
                            double* p, FollowerJob* job, int every = 1, double* out = nullptr);
 
+// The job's frames on their own, both channels in one register.
+void FollowAvx2(FollowerJob& job);
+
 }  // namespace Dsp

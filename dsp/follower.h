@@ -6,7 +6,9 @@
 
 #include <cmath>
 
-#if defined(__SSE2__)
+#if defined(__SSE4_1__)
+#include <smmintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -53,9 +55,12 @@ QO_FOLLOW_INLINE void FollowOneFrame(FollowerJob& j) {
   --j.count;
 }
 
-// Follows the rest of the job's frames.
-QO_FOLLOW_INLINE void FollowRest(FollowerJob& j) {
+// Follows the rest of the job's frames (on a copy, whose values the compiler can keep in registers
+// across the envelope's stores).
+QO_FOLLOW_INLINE void FollowRest(FollowerJob& job) {
+  FollowerJob j = job;
   while (j.count > 0) FollowOneFrame(j);
+  job = j;
 }
 
 #if defined(__SSE2__)
@@ -106,7 +111,11 @@ QO_FOLLOW_INLINE void FollowOneFrame(FollowerLanes& l) {
   const __m128d down =
       _mm_add_pd(_mm_mul_pd(l.releaseRest, magnitude), _mm_mul_pd(l.release, l.level));
   const __m128d rising = _mm_cmplt_pd(l.level, magnitude);
+#if defined(__SSE4_1__)
+  l.level = _mm_blendv_pd(down, up, rising);
+#else
   l.level = _mm_or_pd(_mm_and_pd(rising, up), _mm_andnot_pd(rising, down));
+#endif
   // maxsd gives its first operand where that is greater, else the second.
   __m128d v = _mm_max_sd(_mm_unpackhi_pd(l.level, l.level), l.level);
   v = _mm_andnot_pd(_mm_cmplt_sd(v, _mm_set_sd(0.001)), v);

@@ -22,7 +22,7 @@ void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
 
 void EnvelopeTracker::RunInterleaved(const double* interleaved, int frames) {
   Dsp::FollowerJob job = Job(interleaved, mBuffer, frames);
-  Dsp::FollowRest(job);
+  Dsp::FollowAll(job);
   Finish(job);
 }
 
@@ -175,7 +175,7 @@ void Ombrelux::FilterUpAndProcess(double* highRate, int highFrames, double* dry)
     job.env = env + base;
     job.count = n;
   }
-  Dsp::FollowRest(job);
+  Dsp::FollowAll(job);
   mTracker.Finish(job);
   mExternalEnvelope = env;
   BandsAndReport(highRate, highFrames);

@@ -143,12 +143,17 @@ struct RoadOf {
     Run<T, Dsp::Tanh, Input::kScaled>(in, out, n, pre, post);
     T::Leave();
   }
+  static void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob& job) {
+    RunScaledTanhFollowing<T>(frames, n, pre, post, job);
+    T::Leave();
+  }
   static void Bands(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
                     BandExtremes* seen) {
     RunBands<T>(laws, env, logs, sums, n, seen);
     T::Leave();
   }
-  static constexpr ArrayRoad kRoad = {Exp, Log, LevelLog, ExpOnFrames, Tanh, ScaledTanh, Bands};
+  static constexpr ArrayRoad kRoad = {Exp,        Log,                 LevelLog, ExpOnFrames, Tanh,
+                                      ScaledTanh, ScaledTanhFollowing, Bands};
 };
 
 }  // namespace

@@ -133,12 +133,19 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
     mGainChangeDb = 0.0;
     return;
   }
-  Saturate(buffer, frames);
   // The tracker and the bands work on the interleaved frames in place: the left and right samples
-  // of a frame are read side by side, and one gain goes onto both.
+  // of a frame are read side by side, and one gain goes onto both. The tracker follows the
+  // saturated frames alongside the saturation.
   if (!mCurveMode) {
     mTracker.mBuffer = mEnvelopeArray.Get();
-    mTracker.RunInterleaved(buffer, frames);
+    Dsp::FollowerJob job = mTracker.Job(buffer, mTracker.mBuffer, frames);
+    if (mSaturation != 0.0) {
+      const double drive = mSaturation;
+      Dsp::ScaledTanhFollowing(buffer, frames, drive, 1.0 / drive, &job);
+    } else {
+      Dsp::FollowAll(job);
+    }
+    mTracker.Finish(job);
     mExternalEnvelope = mTracker.mBuffer;
   }
   BandsAndReport(buffer, frames);

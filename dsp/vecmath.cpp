@@ -5,6 +5,7 @@
 
 #include "dsp/bandlaws.h"
 #include "dsp/compressors.h"
+#include "dsp/follower.h"
 
 #include <cmath>
 
@@ -48,6 +49,15 @@ void TanhArray(const double* in, double* out, int n) { Road(n).tanh(in, out, n);
 void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
   Road(n).scaledTanh(in, out, n, pre, post);
 }
+void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob* job) {
+  if (n <= 0) n = 0;
+  if (job->frames != frames || job->count != n) {
+    ScaledTanhArray(frames, frames, 2 * n, pre, post);
+    FollowRest(*job);
+    return;
+  }
+  Road(2 * n).scaledTanhFollowing(frames, n, pre, post, *job);
+}
 void BandExponents(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
                    BandExtremes* seen) {
   Road(n).bands(laws, env, logs, sums, n, seen);
@@ -76,6 +86,10 @@ void TanhArray(const double* in, double* out, int n) {
 }
 void ScaledTanhArray(const double* in, double* out, int n, double pre, double post) {
   for (int i = 0; i < n; ++i) out[i] = std::tanh(pre * in[i]) * post;
+}
+void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob* job) {
+  ScaledTanhArray(frames, frames, 2 * (n > 0 ? n : 0), pre, post);
+  FollowRest(*job);
 }
 void BandExponents(const BandLaws& b, const double* env, const double* logs, double* sums, int n,
                    BandExtremes* seen) {

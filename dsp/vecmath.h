@@ -10,6 +10,8 @@
 
 namespace Dsp {
 
+struct FollowerJob;
+
 // out[i] = exp(in[i]). exp(0) is exactly 1; overflow gives +inf, underflow 0 or a subnormal, as
 // std::exp does (such inputs, |x| > 708, inf and NaN, take std::exp).
 void ExpArray(const double* in, double* out, int n);
@@ -37,5 +39,11 @@ void TanhArray(const double* in, double* out, int n);
 // out[i] = tanh(pre in[i]) post, with each product rounded as on its own (the same values as
 // multiplying, TanhArray and multiplying again, in one pass).
 void ScaledTanhArray(const double* in, double* out, int n, double pre, double post);
+
+// ScaledTanhArray over n interleaved stereo frames in place, with the envelope follower's job
+// following the saturated frames (dsp/follower.h) alongside; the job is finished. The same values
+// as saturating first and following after. The job covers exactly these frames from the first;
+// any other job is followed after the saturation.
+void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob* job);
 
 }  // namespace Dsp

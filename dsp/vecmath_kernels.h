@@ -23,6 +23,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "dsp/follower.h"
+
 namespace Dsp {
 namespace {
 
@@ -582,6 +584,31 @@ void RunOnFrames(const double* in, double* frames, int n) {
       frames[2 * (i + k) + 1] = p[2 * k + 1];
     }
   }
+}
+
+// ScaledTanh (Input::kScaled) over n interleaved stereo frames in place, with the envelope
+// follower's job, which covers the same frames, following them one group of registers behind: a
+// group's evaluation and the previous group's follower steps do not depend on each other, so the
+// processor runs the follower's chain of dependent steps alongside the evaluation. The job is
+// finished.
+template <class T>
+void RunScaledTanhFollowing(double* p, int n, double pre, double post, FollowerJob& job) {
+  constexpr int kGroup = 4;
+  constexpr int kSamples = kGroup * T::kLanes;
+  const int samples = 2 * n;
+  FollowerLanes l = Lanes(job);
+  int i = 0;
+  if (kSamples <= samples) {
+    RunGroup<T, Tanh, kGroup, Input::kScaled>(p, p, pre, post);
+    i = kSamples;
+  }
+  for (; i + kSamples <= samples; i += kSamples) {
+    RunGroup<T, Tanh, kGroup, Input::kScaled>(p + i, p + i, pre, post);
+    for (int k = 0; k < kSamples / 2; ++k) FollowOneFrame(l);
+  }
+  Run<T, Tanh, Input::kScaled>(p + i, p + i, samples - i, pre, post);
+  while (l.count > 0) FollowOneFrame(l);
+  Return(l, job);
 }
 
 }  // namespace

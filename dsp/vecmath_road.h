@@ -8,6 +8,7 @@ namespace Dsp {
 
 struct BandLaws;
 struct BandExtremes;
+struct FollowerJob;
 
 struct ArrayRoad {
   void (*exp)(const double* in, double* out, int n);
@@ -16,6 +17,7 @@ struct ArrayRoad {
   void (*expOnFrames)(const double* in, double* frames, int n);
   void (*tanh)(const double* in, double* out, int n);
   void (*scaledTanh)(const double* in, double* out, int n, double pre, double post);
+  void (*scaledTanhFollowing)(double* frames, int n, double pre, double post, FollowerJob& job);
   void (*bands)(const BandLaws& laws, const double* env, const double* logs, double* sums, int n,
                 BandExtremes* seen);
 };

@@ -1,7 +1,8 @@
-// The envelope follower over interleaved stereo frames as a job that the filters' frame loops can
-// run beside their own work: the follower is one chain of dependent steps with little arithmetic,
-// and a filter loop leaves the processor room to run it alongside. Internal linkage on purpose
-// (as packedstage.h): the step is compiled into files built for different instruction sets.
+// The envelope follower over interleaved stereo frames as a job that other frame loops (the up
+// filter's, the saturation's) can run beside their own work: the follower is one chain of dependent
+// steps with little arithmetic, and those loops leave the processor room to run it alongside.
+// Internal linkage on purpose (as packedstage.h): the step is compiled into files built for
+// different instruction sets.
 #pragma once
 
 #include <cmath>

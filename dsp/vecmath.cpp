@@ -51,9 +51,9 @@ void ScaledTanhArray(const double* in, double* out, int n, double pre, double po
 }
 void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob* job) {
   if (n <= 0) n = 0;
-  if (job->frames != frames || job->count != n) {
+  if (!job || job->frames != frames || job->count != n) {
     ScaledTanhArray(frames, frames, 2 * n, pre, post);
-    FollowRest(*job);
+    if (job) FollowRest(*job);
     return;
   }
   Road(2 * n).scaledTanhFollowing(frames, n, pre, post, *job);
@@ -89,7 +89,7 @@ void ScaledTanhArray(const double* in, double* out, int n, double pre, double po
 }
 void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob* job) {
   ScaledTanhArray(frames, frames, 2 * (n > 0 ? n : 0), pre, post);
-  FollowRest(*job);
+  if (job) FollowRest(*job);
 }
 void BandExponents(const BandLaws& b, const double* env, const double* logs, double* sums, int n,
                    BandExtremes* seen) {

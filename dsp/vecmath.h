@@ -43,7 +43,7 @@ void ScaledTanhArray(const double* in, double* out, int n, double pre, double po
 // ScaledTanhArray over n interleaved stereo frames in place, with the envelope follower's job
 // following the saturated frames (dsp/follower.h) alongside; the job is finished. The same values
 // as saturating first and following after. The job covers exactly these frames from the first;
-// any other job is followed after the saturation.
+// any other job is followed after the saturation (a null one is left out).
 void ScaledTanhFollowing(double* frames, int n, double pre, double post, FollowerJob* job);
 
 }  // namespace Dsp

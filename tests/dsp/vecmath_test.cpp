@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "dsp/cpufeatures.h"
+#include "dsp/follower.h"
 #include "tests/dsp/dsptest.h"
 
 #if defined(__SSE2__)
@@ -528,6 +530,69 @@ TEST(VecMathArrays, WideAndTwoLaneRoadsGiveTheSameBits) {
           ASSERT_EQ(std::memcmp(wide.data(), narrow.data(), wide.size() * sizeof(double)), 0);
         }
       }
+    }
+  }
+}
+
+// The saturation with the envelope follower alongside must give, on every road and for every
+// length, the saturated frames and the follower's values of saturating first and following after.
+// The follower here is written out from its definition: per channel towards a larger magnitude
+// with the attack coefficient, otherwise with the release one; a frame's value is the larger
+// channel envelope, 0 below 0.001; the peak is the largest value.
+TEST(VecMathTanh, FollowerAlongsideGivesTheBitsOfSaturatingThenFollowing) {
+  struct Road {
+    const char* name;
+    int wide;  // 0 two lanes, else the index + 1 into WideRoads()
+  };
+  std::vector<Road> roads = {{"two lanes", 0}};
+  const std::vector<dsptest::WideRoad> wides = dsptest::WideRoads();
+  for (size_t i = 0; i < wides.size(); ++i) roads.push_back({wides[i].name, static_cast<int>(i) + 1});
+  const double drive = 2.5, attack = 0.9, release = 0.999;
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    for (int n : {0, 1, 3, 4, 7, 8, 9, 16, 17, 31, 100, 257}) {
+      SCOPED_TRACE(n);
+      // Loud noise, then quiet noise that falls through the gate.
+      std::vector<double> frames = dsptest::RandomStereo(n, 300 + n);
+      for (int f = n / 2; f < n; ++f) {
+        frames[2 * f] *= 1e-4;
+        frames[2 * f + 1] *= 1e-4;
+      }
+      frames.push_back(0.5);  // never empty, and a sample past the frames that must stay as it is
+      std::vector<double> want = frames;
+      Dsp::ScaledTanhArray(frames.data(), want.data(), 2 * n, drive, 1.0 / drive);
+      std::vector<double> wantEnv(static_cast<size_t>(n) + 1, -1.0), env(wantEnv);
+      double l = 0.2, r = 0.0, peak = 0.0;
+      for (int f = 0; f < n; ++f) {
+        const double ml = std::fabs(want[2 * f]), mr = std::fabs(want[2 * f + 1]);
+        l = ml > l ? (1.0 - attack) * ml + attack * l : (1.0 - release) * ml + release * l;
+        r = mr > r ? (1.0 - attack) * mr + attack * r : (1.0 - release) * mr + release * r;
+        double v = r > l ? r : l;
+        if (v < 0.001) v = 0.0;
+        wantEnv[f] = v;
+        if (v > peak) peak = v;
+      }
+      Dsp::FollowerJob job;
+      job.frames = frames.data();
+      job.env = env.data();
+      job.count = n;
+      job.envL = 0.2;
+      job.attL = job.attR = attack;
+      job.relL = job.relR = release;
+      {
+        std::unique_ptr<dsptest::TwoLaneRoad> two;
+        std::unique_ptr<dsptest::OnWideRoad> on;
+        if (road.wide == 0) two = std::make_unique<dsptest::TwoLaneRoad>();
+        if (road.wide > 0) on = std::make_unique<dsptest::OnWideRoad>(wides[road.wide - 1]);
+        Dsp::ScaledTanhFollowing(frames.data(), n, drive, 1.0 / drive, &job);
+      }
+      ASSERT_EQ(std::memcmp(frames.data(), want.data(), frames.size() * sizeof(double)), 0);
+      ASSERT_EQ(std::memcmp(env.data(), wantEnv.data(), env.size() * sizeof(double)), 0);
+      EXPECT_EQ(job.count, 0);
+      EXPECT_EQ(job.frames, frames.data() + 2 * n);
+      EXPECT_EQ(job.envL, l);
+      EXPECT_EQ(job.envR, r);
+      EXPECT_EQ(job.peak, peak);
     }
   }
 }

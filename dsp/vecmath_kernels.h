@@ -471,9 +471,10 @@ struct Tanh {
     const F64<T, N> d = (scale + Set<T, N>(1.0)) + sp;
     const F64<T, N> q = (e / d) | sign;
     // Below 2^-27, tanh(x) = x (1 - x^2/3 + ...) rounds to x itself. Taking x there also keeps
-    // tiny inputs exact when denormals are flushed to zero.
+    // tiny inputs exact when denormals are flushed to zero. Registers without such a lane (most of
+    // them) skip the selection.
     const F64<T, N> tiny = Less(a, 0x1p-27);
-    return Select(tiny, x, q);
+    return AnyLane(tiny) ? Select(tiny, x, q) : q;
   }
 
   static double Slow(double x) { return std::tanh(x); }

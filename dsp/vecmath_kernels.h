@@ -594,7 +594,8 @@ void RunOnFrames(const double* in, double* frames, int n) {
 // finished.
 template <class T>
 void RunScaledTanhFollowing(double* p, int n, double pre, double post, FollowerJob& job) {
-  // Groups of 16 samples (8 frames) where four registers hold that many, else four registers.
+  // Four registers a group, but no more than 16 samples (8 frames): with eight lanes the follower
+  // falls behind a group of four registers.
   constexpr int kGroup = T::kLanes * 4 > 16 ? 16 / T::kLanes : 4;
   constexpr int kSamples = kGroup * T::kLanes;
   const int samples = 2 * n;

@@ -111,11 +111,14 @@ void Ombrelux::ApplyBands(double* interleaved, int frames) {
   mMidComp.mResult = MidComp::ResultOf(Gain(seen.midHighest), Gain(seen.midLowest));
 }
 
-void Ombrelux::Saturate(double* interleaved, int frames) {
-  if (mCurveMode || mSaturation == 0.0) return;
-  // tanh(drive x) / drive on every sample, over the whole run at once.
+void Ombrelux::Saturate(double* interleaved, int frames, Dsp::FollowerJob* job) {
+  if (mCurveMode || mSaturation == 0.0) {
+    if (job) Dsp::FollowAll(*job);
+    return;
+  }
+  // tanh(drive x) / drive on every sample, over the whole run at once (with the job alongside).
   const double drive = mSaturation;
-  Dsp::ScaledTanhArray(interleaved, interleaved, 2 * frames, drive, 1.0 / drive);
+  Dsp::ScaledTanhFollowing(interleaved, frames, drive, 1.0 / drive, job);
 }
 
 void Ombrelux::BandsAndReport(double* interleaved, int frames) {
@@ -139,12 +142,7 @@ void Ombrelux::ProcessFrames(double* buffer, int frames) {
   if (!mCurveMode) {
     mTracker.mBuffer = mEnvelopeArray.Get();
     Dsp::FollowerJob job = mTracker.Job(buffer, mTracker.mBuffer, frames);
-    if (mSaturation != 0.0) {
-      const double drive = mSaturation;
-      Dsp::ScaledTanhFollowing(buffer, frames, drive, 1.0 / drive, &job);
-    } else {
-      Dsp::FollowAll(job);
-    }
+    Saturate(buffer, frames, &job);
     mTracker.Finish(job);
     mExternalEnvelope = mTracker.mBuffer;
   }

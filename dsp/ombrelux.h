@@ -73,8 +73,9 @@ class Ombrelux : public AudioProcessor {
  private:
   static double DbToGain(double db);
   void ReportBand(double result);
-  // tanh(drive x) / drive on every sample of the frames, when the stage is on.
-  void Saturate(double* interleaved, int frames);
+  // tanh(drive x) / drive on every sample of the frames, when the stage is on. A job covering these
+  // frames follows them alongside (after the stage, unchanged, when it is off) and is finished.
+  void Saturate(double* interleaved, int frames, Dsp::FollowerJob* job = nullptr);
   // The bands from the tracker's envelope and the block's report.
   void BandsAndReport(double* interleaved, int frames);
   // The three bands over the interleaved block, from mExternalEnvelope; sets each band's mResult.

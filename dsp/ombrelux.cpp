@@ -20,12 +20,6 @@ void EnvelopeTracker::Run(const double* left, const double* right, int frames) {
   Finish(job);
 }
 
-void EnvelopeTracker::RunInterleaved(const double* interleaved, int frames) {
-  Dsp::FollowerJob job = Job(interleaved, mBuffer, frames);
-  Dsp::FollowAll(job);
-  Finish(job);
-}
-
 Dsp::FollowerJob EnvelopeTracker::Job(const double* interleaved, double* out, int frames) const {
   Dsp::FollowerJob job;
   job.frames = interleaved;

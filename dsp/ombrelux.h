@@ -25,8 +25,6 @@ struct EnvelopeTracker {
 
   // Writes one envelope value per frame into mBuffer: the larger channel envelope, 0 below 0.001.
   void Run(const double* left, const double* right, int frames);
-  // The same over interleaved stereo frames.
-  void RunInterleaved(const double* interleaved, int frames);
   // The follower's work over interleaved frames, from the running envelopes, as a job that another
   // frame loop can carry; Finish takes the envelopes and the peak back.
   Dsp::FollowerJob Job(const double* interleaved, double* out, int frames) const;

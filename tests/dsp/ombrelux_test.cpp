@@ -170,7 +170,9 @@ TEST(EnvelopeTracker, InterleavedFramesGiveTheSameEnvelopeAsSplitOnes) {
   const double frames[] = {1.0, 0.0, -0.5, 0.2, 0.5, -1.0, 0.0, 0.0};
   double env[4];
   t.mBuffer = env;
-  t.RunInterleaved(frames, 4);
+  Dsp::FollowerJob job = t.Job(frames, env, 4);
+  Dsp::FollowAll(job);
+  t.Finish(job);
   const double want[] = {0.5, 0.5, 0.55, 0.495};
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(env[i], want[i], 1e-15) << i;
   EXPECT_NEAR(t.mBlockPeak, 0.55, 1e-15);

@@ -190,20 +190,26 @@ void CascadeFilter::ClearHistory() {
   std::memset(static_cast<void*>(mState), 0, sizeof(StageHistory) * mCascade.stageCount);
 }
 
+namespace {
+// Whether the packed road steps a stage's running set towards its target in a call whose steps are
+// inv (1/frames) of the distance: while a1 has not reached the target and a step still changes a
+// running value (a ramp can stall a few ulps short of the target, and then stays there).
+bool StageSteps(const CascadeStage& s, double inv) {
+  if (s.runA1 == s.a1) return false;
+  const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
+  const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
+  for (int k = 0; k < 5; ++k) {
+    if (running[k] + (target[k] - running[k]) * inv != running[k]) return true;
+  }
+  return false;
+}
+}  // namespace
+
 bool CascadeFilter::StepsIn(int64_t frames) const {
   if (frames <= 0) return false;
-  // The packed road's own test, stage by stage: the running set steps towards the target while a1
-  // has not reached it and a step of 1/frames of the distance still changes a running value (a
-  // ramp can stall a few ulps short of the target, and then stays there).
   const double inv = 1.0 / static_cast<double>(frames);
   for (int i = 0; i < mCascade.stageCount; ++i) {
-    const CascadeStage& s = mCascade.stages[i];
-    if (s.runA1 == s.a1) continue;
-    const double target[5] = {s.a1, s.a2, s.b0, s.b1, s.b2};
-    const double running[5] = {s.runA1, s.runA2, s.runB0, s.runB1, s.runB2};
-    for (int k = 0; k < 5; ++k) {
-      if (running[k] + (target[k] - running[k]) * inv != running[k]) return true;
-    }
+    if (StageSteps(mCascade.stages[i], inv)) return true;
   }
   return false;
 }
@@ -440,13 +446,9 @@ void FilterPackedStages(CascadeStage* st, StageHistory* state, int n, int64_t fr
     // ulps short of the target; a stage that takes no step in this call therefore takes the
     // target set itself. (So the running set always ends on the design, whatever block lengths
     // the host used while it ramped, and later calls need not work out a ramp at all.)
-    bool moves = false;
-    for (int k = 0; k < 5; ++k) {
-      d[i][k] = (target[k] - running[k]) * inv;
-      if (running[k] + d[i][k] != running[k]) moves = true;
-    }
+    for (int k = 0; k < 5; ++k) d[i][k] = (target[k] - running[k]) * inv;
     ta1[i] = s.a1;
-    ramping[i] = moves && running[0] != ta1[i];
+    ramping[i] = StageSteps(s, inv);
     if (ramping[i]) ++stillRamping;
     for (int k = 0; k < 5; ++k) {
       ra[i][k] = ramping[i] ? running[k] : target[k];

@@ -40,10 +40,10 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
   constexpr int64_t kLag = 4;
   // The histories stay in locals (registers) for the whole call: stored through w1 and w2, which
   // may alias p as far as the compiler knows, every step would wait for the previous step's store.
-  __m128d h1[3] = {w1[0], w1[1], w1[2]}, h2[3] = {w2[0], w2[1], w2[2]};
+  __m128d hist1[3] = {w1[0], w1[1], w1[2]}, hist2[3] = {w2[0], w2[1], w2[2]};
   // Frame f through stage i, in place.
   auto step = [&](auto i, int64_t f) {
-    _mm_storeu_pd(p + 2 * f, PackedStage(_mm_loadu_pd(p + 2 * f), c[i], h1[i], h2[i]));
+    _mm_storeu_pd(p + 2 * f, PackedStage(_mm_loadu_pd(p + 2 * f), c[i], hist1[i], hist2[i]));
   };
   // Stage i runs over frames [from, to) on its own.
   auto run = [&](auto i, int64_t from, int64_t to) {
@@ -70,8 +70,8 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
   };
   auto leave = [&] {
     for (int i = 0; i < 3; ++i) {
-      w1[i] = h1[i];
-      w2[i] = h2[i];
+      w1[i] = hist1[i];
+      w2[i] = hist2[i];
     }
     _mm256_zeroupper();
   };
@@ -80,7 +80,7 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
   if (frames < 2 * kLag) {
     run(k0, 0, frames);
     run(k1, 0, frames);
-    for (int64_t f = 0; f < frames; ++f) last(f, h1[2], h2[2]);
+    for (int64_t f = 0; f < frames; ++f) last(f, hist1[2], hist2[2]);
     leave();
     return;
   }
@@ -94,8 +94,8 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
 
   __m256d cA[5];
   for (int k = 0; k < 5; ++k) cA[k] = _mm256_set_m128d(c[1][k], c[0][k]);
-  __m256d a1 = _mm256_set_m128d(h1[1], h1[0]), a2 = _mm256_set_m128d(h2[1], h2[0]);
-  __m128d b1 = h1[2], b2 = h2[2];
+  __m256d a1 = _mm256_set_m128d(hist1[1], hist1[0]), a2 = _mm256_set_m128d(hist2[1], hist2[0]);
+  __m128d b1 = hist1[2], b2 = hist2[2];
   // Frame t enters stage 0, frame t - D stage 1, frame t - 2D stage 2.
   auto steadyAs = [&](auto read, int64_t t) {
     double* p0 = p + 2 * t;
@@ -130,19 +130,19 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
     Return(j, *job);
   }
   for (; t < frames; ++t) steady(t);
-  h1[0] = Low(a1);
-  h2[0] = Low(a2);
-  h1[1] = High(a1);
-  h2[1] = High(a2);
-  h1[2] = b1;
-  h2[2] = b2;
+  hist1[0] = Low(a1);
+  hist2[0] = Low(a2);
+  hist1[1] = High(a1);
+  hist2[1] = High(a2);
+  hist1[2] = b1;
+  hist2[2] = b2;
   // Drain: stage 1 over its last D frames beside stage 2 over the D frames before them, then stage 2
   // over the last D.
   for (int64_t t = frames; t < frames + kLag; ++t) {
     step(k1, t - kLag);
-    last(t - 2 * kLag, h1[2], h2[2]);
+    last(t - 2 * kLag, hist1[2], hist2[2]);
   }
-  for (int64_t f = frames - kLag; f < frames; ++f) last(f, h1[2], h2[2]);
+  for (int64_t f = frames - kLag; f < frames; ++f) last(f, hist1[2], hist2[2]);
   leave();
 }
 }  // namespace

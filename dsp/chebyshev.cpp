@@ -302,18 +302,14 @@ void CascadeFilter::FilterPerChannel(int64_t frames, double* samples) {
 
 #if defined(__SSE2__)
 namespace {
-// Frames on fixed coefficients: the history lives in local registers for the whole run (for a
-// known stage count the stage loop unrolls), so the recursions never wait on memory.
+// Frames on fixed coefficients, with the history in locals for the whole run (CopyHistories).
 template <int N>
 void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t frames,
                   double* p, FollowerJob* job) {
   constexpr int kMax = N > 0 ? N : 8;
   if (N > 0) n = N;
   __m128d h1[kMax], h2[kMax];
-  for (int i = 0; i < n; ++i) {
-    h1[i] = w1[i];
-    h2[i] = w2[i];
-  }
+  CopyHistories(w1, w2, n, h1, h2);
   auto frame = [&](double* q) {
     __m128d x = _mm_loadu_pd(q);
 #pragma GCC unroll 8
@@ -332,10 +328,7 @@ void SteadyFrames(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_
     Return(j, *job);
   }
   for (; f < frames; ++f, p += 2) frame(p);
-  for (int i = 0; i < n; ++i) {
-    w1[i] = h1[i];
-    w2[i] = h2[i];
-  }
+  CopyHistories(h1, h2, n, w1, w2);
 }
 
 // SteadyFrames for a call whose output is decimated: only the output frames 0, Every, 2 Every, ...
@@ -346,10 +339,7 @@ void SteadyKeeping(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64
   constexpr int kMax = N > 0 ? N : 8;
   if (N > 0) n = N;
   __m128d h1[kMax], h2[kMax];
-  for (int i = 0; i < n; ++i) {
-    h1[i] = w1[i];
-    h2[i] = w2[i];
-  }
+  CopyHistories(w1, w2, n, h1, h2);
   const int l = n - 1;
   // Frame q through every stage but the last.
   auto head = [&](const double* q) {
@@ -367,10 +357,7 @@ void SteadyKeeping(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64
     _mm_storeu_pd(out, PackedStage(head(p), c[l], h1[l], h2[l]));
     for (++f, p += 2; f < frames; ++f, p += 2) PackedStageUnread(head(p), c[l], h1[l], h2[l]);
   }
-  for (int i = 0; i < n; ++i) {
-    w1[i] = h1[i];
-    w2[i] = h2[i];
-  }
+  CopyHistories(h1, h2, n, w1, w2);
 }
 
 // Runs the fixed-coefficient frames on the right road: the staggered four-lane one for three stages

@@ -38,9 +38,11 @@ template <int Every>
 void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames, double* p,
                  FollowerJob* job, double* out) {
   constexpr int64_t kLag = 4;
-  // The histories stay in locals (registers) for the whole call: stored through w1 and w2, which
-  // may alias p as far as the compiler knows, every step would wait for the previous step's store.
-  __m128d hist1[3] = {w1[0], w1[1], w1[2]}, hist2[3] = {w2[0], w2[1], w2[2]};
+  // The histories stay in locals for the whole call (CopyHistories): stored through w1 and w2,
+  // which may alias p as far as the compiler knows, every step would wait for the previous step's
+  // store.
+  __m128d hist1[3], hist2[3];
+  CopyHistories(w1, w2, 3, hist1, hist2);
   // Frame f through stage i, in place.
   auto step = [&](auto i, int64_t f) {
     _mm_storeu_pd(p + 2 * f, PackedStage(_mm_loadu_pd(p + 2 * f), c[i], hist1[i], hist2[i]));
@@ -69,10 +71,7 @@ void ThreeStages(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int64_t frames
     }
   };
   auto leave = [&] {
-    for (int i = 0; i < 3; ++i) {
-      w1[i] = hist1[i];
-      w2[i] = hist2[i];
-    }
+    CopyHistories(hist1, hist2, 3, w1, w2);
     _mm256_zeroupper();
   };
   constexpr std::integral_constant<int, 0> k0;

@@ -35,6 +35,16 @@ inline __m128d PackedStage(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2
   return y;
 }
 
+// Copies n stages' histories (w[n-1] and w[n-2] of each, one lane pair per stage): into locals at
+// the start of a run of frames, so that the recursions never wait on memory (once the stage loops
+// unroll, the locals are registers), and back at its end.
+inline void CopyHistories(const __m128d* w1, const __m128d* w2, int n, __m128d* h1, __m128d* h2) {
+  for (int i = 0; i < n; ++i) {
+    h1[i] = w1[i];
+    h2[i] = w2[i];
+  }
+}
+
 // The stage's history moves on as in PackedStage, for a frame whose output nobody reads.
 inline void PackedStageUnread(__m128d x, const __m128d* c, __m128d& w1, __m128d& w2) {
   const __m128d w = PackedRecursion(x, c, w1, w2);

@@ -101,31 +101,96 @@ QO_FOLLOW_INLINE void Return(const FollowerLanes& l, FollowerJob& j) {
   j.peak = _mm_cvtsd_f64(l.peak);
 }
 
-// Follows the next frame (which must exist). Per channel: towards a larger magnitude with the
-// attack coefficient, otherwise with the release one; both candidates are computed and the
-// comparison picks one, so a step waits for one product and one sum of the previous envelope. The
-// frame's value is the larger channel envelope (the right one only where it is greater), 0 below
-// 0.001 (NaN passes); the peak takes a value greater than itself.
-QO_FOLLOW_INLINE void FollowOneFrame(FollowerLanes& l) {
-  const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_loadu_pd(l.frames));
-  const __m128d up = _mm_add_pd(_mm_mul_pd(l.attackRest, magnitude), _mm_mul_pd(l.attack, l.level));
+// Both channel envelopes one frame on from `level`. Per channel: towards a larger magnitude with
+// the attack coefficient, otherwise with the release one; both candidates are computed and the
+// comparison picks one, so a step waits for one product and one sum of the previous envelope.
+QO_FOLLOW_INLINE __m128d NextLevels(const FollowerLanes& l, __m128d level, const double* frame) {
+  const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_loadu_pd(frame));
+  const __m128d up = _mm_add_pd(_mm_mul_pd(l.attackRest, magnitude), _mm_mul_pd(l.attack, level));
   const __m128d down =
-      _mm_add_pd(_mm_mul_pd(l.releaseRest, magnitude), _mm_mul_pd(l.release, l.level));
-  const __m128d rising = _mm_cmplt_pd(l.level, magnitude);
+      _mm_add_pd(_mm_mul_pd(l.releaseRest, magnitude), _mm_mul_pd(l.release, level));
+  const __m128d rising = _mm_cmplt_pd(level, magnitude);
 #if defined(__SSE4_1__)
-  l.level = _mm_blendv_pd(down, up, rising);
+  return _mm_blendv_pd(down, up, rising);
 #else
-  l.level = _mm_or_pd(_mm_and_pd(rising, up), _mm_andnot_pd(rising, down));
+  return _mm_or_pd(_mm_and_pd(rising, up), _mm_andnot_pd(rising, down));
 #endif
-  // maxsd gives its first operand where that is greater, else the second.
-  __m128d v = _mm_max_sd(_mm_unpackhi_pd(l.level, l.level), l.level);
-  v = _mm_andnot_pd(_mm_cmplt_sd(v, _mm_set_sd(0.001)), v);
+}
+
+// Frame values from channel envelopes (left in the low lane), in every lane: the larger one (the
+// right one only where it is greater), 0 below 0.001 (NaN passes).
+QO_FOLLOW_INLINE __m128d FrameValues(__m128d left, __m128d right) {
+  // maxpd gives its first operand where that is greater, else the second.
+  const __m128d v = _mm_max_pd(right, left);
+  return _mm_andnot_pd(_mm_cmplt_pd(v, _mm_set1_pd(0.001)), v);
+}
+
+// Follows the next frame (which must exist): its value goes to env, and the peak takes a value
+// greater than itself.
+QO_FOLLOW_INLINE void FollowOneFrame(FollowerLanes& l) {
+  l.level = NextLevels(l, l.level, l.frames);
+  const __m128d v = FrameValues(l.level, _mm_unpackhi_pd(l.level, l.level));
   _mm_store_sd(l.env, v);
   l.peak = _mm_max_sd(v, l.peak);
   ++l.env;
   l.frames += 2;
   --l.count;
 }
+
+// The follower for a loop that runs it beside other work, kFrames frames at a time (an even
+// number). A group's steps are only the envelopes' chain, each frame's pair of envelopes kept; the
+// frames' values and the peak are worked out one group later, two frames at a time. So fewer of
+// the follower's instructions sit in the processor waiting for the chain, where they hold up the
+// other work. The values and the peak are those of FollowOneFrame: the peak is the largest value,
+// which comes out the same in any order (a NaN value never enters it).
+template <int kFrames>
+class GroupFollower {
+ public:
+  // The envelope pairs go through `levels`, room for 2 kFrames doubles aligned to 16 bytes. (An
+  // array of the object's own would keep the object, and with it the envelopes, in memory.)
+  GroupFollower(const FollowerJob& job, double* levels)
+      : mLanes(Lanes(job)), mPeak(_mm_set1_pd(job.peak)), mLevels(levels) {}
+
+  // Follows the next kFrames frames, which must exist.
+  QO_FOLLOW_INLINE void Group() {
+    FinishGroup();
+    for (int k = 0; k < kFrames; ++k) {
+      mLanes.level = NextLevels(mLanes, mLanes.level, mLanes.frames + 2 * k);
+      _mm_store_pd(mLevels + 2 * k, mLanes.level);
+    }
+    mPendingEnv = mLanes.env;
+    mLanes.env += kFrames;
+    mLanes.frames += 2 * kFrames;
+    mLanes.count -= kFrames;
+  }
+
+  // Follows the job's remaining frames and hands its running values back.
+  QO_FOLLOW_INLINE void Return(FollowerJob& job) {
+    FinishGroup();
+    while (mLanes.count > 0) FollowOneFrame(mLanes);
+    const __m128d peak = _mm_max_sd(_mm_unpackhi_pd(mPeak, mPeak), mPeak);
+    mLanes.peak = _mm_max_sd(peak, mLanes.peak);
+    Dsp::Return(mLanes, job);
+  }
+
+ private:
+  QO_FOLLOW_INLINE void FinishGroup() {
+    if (!mPendingEnv) return;
+    for (int k = 0; k < kFrames; k += 2) {
+      const __m128d a = _mm_load_pd(mLevels + 2 * k), b = _mm_load_pd(mLevels + 2 * k + 2);
+      const __m128d v = FrameValues(_mm_unpacklo_pd(a, b), _mm_unpackhi_pd(a, b));
+      _mm_storeu_pd(mPendingEnv + k, v);
+      mPeak = _mm_max_pd(v, mPeak);
+    }
+    mPendingEnv = nullptr;
+  }
+
+  static_assert(kFrames % 2 == 0, "frames are finished in pairs");
+  FollowerLanes mLanes;
+  __m128d mPeak;  // the largest finished values, two lanes
+  double* mLevels;
+  double* mPendingEnv = nullptr;
+};
 #endif
 
 }  // namespace

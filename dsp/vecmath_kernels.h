@@ -599,7 +599,8 @@ void RunScaledTanhFollowing(double* p, int n, double pre, double post, FollowerJ
   constexpr int kGroup = T::kLanes * 4 > 16 ? 16 / T::kLanes : 4;
   constexpr int kSamples = kGroup * T::kLanes;
   const int samples = 2 * n;
-  FollowerLanes l = Lanes(job);
+  alignas(16) double levels[kSamples];
+  GroupFollower<kSamples / 2> follower(job, levels);
   int i = 0;
   if (kSamples <= samples) {
     RunGroup<T, Tanh, kGroup, Input::kScaled>(p, p, pre, post);
@@ -607,11 +608,10 @@ void RunScaledTanhFollowing(double* p, int n, double pre, double post, FollowerJ
   }
   for (; i + kSamples <= samples; i += kSamples) {
     RunGroup<T, Tanh, kGroup, Input::kScaled>(p + i, p + i, pre, post);
-    for (int k = 0; k < kSamples / 2; ++k) FollowOneFrame(l);
+    follower.Group();
   }
   Run<T, Tanh, Input::kScaled>(p + i, p + i, samples - i, pre, post);
-  while (l.count > 0) FollowOneFrame(l);
-  Return(l, job);
+  follower.Return(job);
 }
 
 }  // namespace

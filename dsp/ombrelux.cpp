@@ -69,7 +69,10 @@ bool Ombrelux::ReserveScratch(size_t highFrames) {
 void Ombrelux::ReportBand(double result) {
   if (result == 1.0) return;  // 0 dB never outgrows the report
   const double v = std::log(std::fabs(result)) * Dsp::kDbPerNeper;
-  if (std::fabs(v) > std::fabs(mGainChangeDb)) mGainChangeDb = v;
+  // A selection, not a conditional store: which band leads changes from block to block, and a
+  // mispredicted branch here would throw away the work the processor has begun on the rest of the
+  // block (the down filter).
+  mGainChangeDb = std::fabs(v) > std::fabs(mGainChangeDb) ? v : mGainChangeDb;
 }
 
 namespace {

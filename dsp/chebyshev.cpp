@@ -368,11 +368,8 @@ void SteadyRoad(const __m128d (*c)[5], __m128d* w1, __m128d* w2, int n, int64_t 
                 FollowerJob* job, const KeptFrames* keep) {
 #if defined(QO_AVX2_ROAD)
   if (n == 3 && WideRoadActive()) {
-    if (keep) {
-      SteadyThreeStagesAvx2(c, w1, w2, frames, p, job, keep->every, keep->out);
-    } else {
-      SteadyThreeStagesAvx2(c, w1, w2, frames, p, job);
-    }
+    SteadyThreeStagesAvx2(c, w1, w2, frames, p, job, keep ? keep->every : 1,
+                          keep ? keep->out : nullptr);
     return;
   }
 #endif

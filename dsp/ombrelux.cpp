@@ -66,9 +66,11 @@ bool Ombrelux::ReserveScratch(size_t highFrames) {
   return AudioProcessor::ReserveScratch(highFrames) && mEnvelopeArray.Reserve(highFrames);
 }
 
-void Ombrelux::ReportBand(double result) {
+void Ombrelux::ReportBand(double result, double exponent) {
   if (result == 1.0) return;  // 0 dB never outgrows the report
-  const double v = std::log(std::fabs(result)) * Dsp::kDbPerNeper;
+  // The change in dB straight from the exponent: the logarithm of the result, short of the
+  // exponential's rounding, without a logarithm per band and block.
+  const double v = exponent * Dsp::kDbPerNeper;
   // A selection, not a conditional store: which band leads changes from block to block, and a
   // mispredicted branch here would throw away the work the processor has begun on the rest of the
   // block (the down filter).
@@ -85,7 +87,7 @@ inline double Gain(double x) { return x == 0.0 ? 1.0 : std::exp(x); }
 // logarithm and one exponential per frame serve all three, and the three curves are worked out in
 // one pass. Each band's block result comes from the extremes of its own exponents. The gain goes
 // onto both samples of each interleaved frame.
-void Ombrelux::ApplyBands(double* interleaved, int frames) {
+std::array<double, 3> Ombrelux::ApplyBands(double* interleaved, int frames) {
   constexpr int kChunk = 256;
   const Dsp::BandLaws laws =
       BandLawsOf(mTopComp, mBtmComp, mMidComp, mTopLow(mTopComp.mMinGain), mTopHigh(mTopComp.mMaxGain),
@@ -103,9 +105,15 @@ void Ombrelux::ApplyBands(double* interleaved, int frames) {
     Dsp::BandExponents(laws, env, gain, gain, n, &seen);
     Dsp::ExpOnFrames(gain, interleaved + 2 * static_cast<size_t>(base), n);
   }
+  // Mid's result is the larger of its boost and its cut (a tie takes the cut), as
+  // MidComp::ResultOf chooses it, compared here by the exponents rather than by their gains' dB.
+  const double boost = seen.midHighest > 0.0 ? seen.midHighest : 0.0;
+  const double cut = seen.midLowest < 0.0 ? seen.midLowest : 0.0;
+  const double mid = std::fabs(boost) > std::fabs(cut) ? boost : cut;
   mTopComp.mResult = Gain(seen.topLowest);
   mBtmComp.mResult = Gain(seen.btmHighest);
-  mMidComp.mResult = MidComp::ResultOf(Gain(seen.midHighest), Gain(seen.midLowest));
+  mMidComp.mResult = Gain(mid);
+  return {seen.topLowest, seen.btmHighest, mid};
 }
 
 void Ombrelux::Saturate(double* interleaved, int frames, Dsp::FollowerJob* job) {
@@ -120,10 +128,10 @@ void Ombrelux::Saturate(double* interleaved, int frames, Dsp::FollowerJob* job) 
 
 void Ombrelux::BandsAndReport(double* interleaved, int frames) {
   mGainChangeDb = 0.0;
-  ApplyBands(interleaved, frames);
-  ReportBand(mTopComp.mResult);
-  ReportBand(mBtmComp.mResult);
-  ReportBand(mMidComp.mResult);
+  const std::array<double, 3> exponents = ApplyBands(interleaved, frames);
+  ReportBand(mTopComp.mResult, exponents[0]);
+  ReportBand(mBtmComp.mResult, exponents[1]);
+  ReportBand(mMidComp.mResult, exponents[2]);
 }
 
 void Ombrelux::ProcessFrames(double* buffer, int frames) {

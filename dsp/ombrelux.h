@@ -3,6 +3,8 @@
 // Every call comes from the owner under the owner's lock; the engine has no lock of its own.
 #pragma once
 
+#include <array>
+
 #include <cstdint>
 
 #include "dsp/audioprocessor.h"
@@ -70,14 +72,17 @@ class Ombrelux : public AudioProcessor {
 
  private:
   static double DbToGain(double db);
-  void ReportBand(double result);
+  // Takes a band's change into the report where it is larger: `result` is the band's block
+  // result, exp(exponent).
+  void ReportBand(double result, double exponent);
   // tanh(drive x) / drive on every sample of the frames, when the stage is on. A job covering these
   // frames follows them alongside (after the stage, unchanged, when it is off) and is finished.
   void Saturate(double* interleaved, int frames, Dsp::FollowerJob* job = nullptr);
   // The bands from the tracker's envelope and the block's report.
   void BandsAndReport(double* interleaved, int frames);
-  // The three bands over the interleaved block, from mExternalEnvelope; sets each band's mResult.
-  void ApplyBands(double* interleaved, int frames);
+  // The three bands over the interleaved block, from mExternalEnvelope; sets each band's mResult
+  // and returns the natural logs of the three results (top, bottom, mid).
+  std::array<double, 3> ApplyBands(double* interleaved, int frames);
 
   CachedLog mTopLow, mTopHigh, mMidLow, mMidHigh;  // logarithms of the bands' limits
   ScratchArray mEnvelopeArray;

@@ -306,6 +306,34 @@ TEST(GainChangeReport, TieKeepsTheEarlierBand) {
   EXPECT_NEAR(e.mGainChangeDb, dsptest::ToDb(2.5), 1e-12);
 }
 
+// Mid boosts quiet frames and cuts loud ones: its block result and the report are the larger move
+// in dB, with its sign; a boost and a cut of one size give the cut. (Threshold -30 dB, ratio 4:
+// half the distance to the threshold, each way.)
+TEST(GainChangeReport, MidReportsTheLargerOfItsBoostAndItsCut) {
+  struct Case {
+    double quietDb, loudDb;  // the block's two frames
+    double maxGain, minGain;
+    double resultDb;
+  };
+  const Case cases[] = {
+      {-46.0, -18.0, 100.0, 0.01, 8.0},            // +8 against -6
+      {-40.0, -14.0, 100.0, 0.01, -8.0},           // +5 against -8
+      {-46.0, -10.0, 2.0, 0.5, dsptest::ToDb(0.5)},  // +8 and -10 held to +-6.02 dB: a tie
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.resultDb);
+    Ombrelux e;
+    e.SetOversampling(1);
+    SetBand(e.mMidComp, -30.0, 4.0);
+    e.mMidComp.mMaxGain = c.maxGain;
+    e.mMidComp.mMinGain = c.minGain;
+    std::vector<double> v = {FromDb(c.quietDb), 0.0, FromDb(c.loudDb), 0.0};
+    ASSERT_TRUE(e.ProcessInterleaved(v.data(), 2));
+    EXPECT_NEAR(e.mGainChangeDb, c.resultDb, 1e-9);
+    EXPECT_NEAR(e.mMidComp.mResult, FromDb(c.resultDb), 1e-12);
+  }
+}
+
 TEST(GainChangeReport, EmptyBlockReportsZeroAndTouchesNothing) {
   Ombrelux e;
   e.SetOversampling(1);

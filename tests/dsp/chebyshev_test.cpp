@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -22,6 +23,7 @@ using Filter = Dsp::ChebyIILowPass<6, 2>;
 class OpenFilter : public Filter {
  public:
   const Dsp::StageHistory& History(int stage) const { return this->mHistorySpace[stage]; }
+  Dsp::StageHistory& HistoryToSet(int stage) { return this->mHistorySpace[stage]; }
 };
 
 const double kCutoffs[] = {0.25, 0.125};  // oversampling factors 2 and 4
@@ -432,6 +434,32 @@ TEST(ChebyRoads, EmptyBlockChangesNothing) {
     EXPECT_EQ(sentinel, (std::vector<double>{0.25, -0.5, 0.75, -1.0}));
     EXPECT_EQ(std::memcmp(stages, f.Stages().stages, sizeof(stages)), 0);
     EXPECT_EQ(std::memcmp(history, &f.History(0), sizeof(history)), 0);
+  }
+}
+
+// Every one of the twelve memory values is looked at: one that is infinite or NaN makes the memory
+// non-finite, and the largest, smallest and subnormal finite values do not.
+TEST(ChebyMemory, HistoryFiniteLooksAtEveryValue) {
+  const double bad[] = {INFINITY, -INFINITY, NAN};
+  const double good[] = {DBL_MAX, -DBL_MAX, 4.9e-324, -0.0};
+  for (int stage = 0; stage < 3; ++stage) {
+    for (int slot = 0; slot < 4; ++slot) {
+      SCOPED_TRACE(testing::Message() << "stage " << stage << " slot " << slot);
+      OpenFilter f;
+      f.Design(0.125, 9.0);
+      Dsp::StageHistory& h = f.HistoryToSet(stage);
+      double& value = slot < 2 ? h.w1[slot] : h.w2[slot - 2];
+      for (double v : good) {
+        value = v;
+        EXPECT_TRUE(f.HistoryFinite()) << v;
+      }
+      for (double v : bad) {
+        value = v;
+        EXPECT_FALSE(f.HistoryFinite()) << v;
+      }
+      f.ClearHistory();
+      EXPECT_TRUE(f.HistoryFinite());
+    }
   }
 }
 

@@ -25,8 +25,7 @@ void InterleaveStereo(int frames, double* interleaved, const double* left, const
 
 ScratchArray::~ScratchArray() { std::free(mBlock); }
 
-double* ScratchArray::Reserve(size_t count) {
-  if (count <= mCapacity && mAligned) return mAligned;
+double* ScratchArray::Grow(size_t count) {
   if (count == 0) count = 1;
   if (count > (SIZE_MAX - 16) / sizeof(double)) return nullptr;
   void* block = std::malloc(count * sizeof(double) + 16);

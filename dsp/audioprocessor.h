@@ -19,11 +19,14 @@ class ScratchArray {
   ~ScratchArray();
   ScratchArray(const ScratchArray&) = delete;
   ScratchArray& operator=(const ScratchArray&) = delete;
-  // Room for count doubles; null when it cannot be provided.
-  double* Reserve(size_t count);
+  // Room for count doubles; null when it cannot be provided. (The room already there is answered
+  // inline: every block asks.)
+  double* Reserve(size_t count) { return count <= mCapacity && mAligned ? mAligned : Grow(count); }
   double* Get() const { return mAligned; }
 
  private:
+  double* Grow(size_t count);
+
   void* mBlock = nullptr;
   double* mAligned = nullptr;
   size_t mCapacity = 0;

@@ -172,3 +172,9 @@ double MidComp::ResultOf(double largest, double smallest) {
   const double cut = smallest < 1.0 ? smallest : 1.0;
   return std::fabs(Db(boost)) > std::fabs(Db(cut)) ? boost : cut;
 }
+
+double MidComp::ResultExponentOf(double highest, double lowest) {
+  const double boost = highest > 0.0 ? highest : 0.0;
+  const double cut = lowest < 0.0 ? lowest : 0.0;
+  return std::fabs(boost) > std::fabs(cut) ? boost : cut;
+}

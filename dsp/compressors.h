@@ -91,6 +91,9 @@ class MidComp : public BasicComp {
  public:
   void ApplyGain(double* left, double* right, int frames) override;
   void GainExponents(const double* env, const double* logs, double* x, int n) const override;
-  // The block result from the largest and the smallest gain the block applied.
+  // The block result from the largest and the smallest gain the block applied: the boost or the
+  // cut that moves the level more in dB (a tie takes the cut).
   static double ResultOf(double largest, double smallest);
+  // The same choice made on the gains' exponents (natural logs): the exponent of the result.
+  static double ResultExponentOf(double highest, double lowest);
 };

@@ -105,11 +105,7 @@ std::array<double, 3> Ombrelux::ApplyBands(double* interleaved, int frames) {
     Dsp::BandExponents(laws, env, gain, gain, n, &seen);
     Dsp::ExpOnFrames(gain, interleaved + 2 * static_cast<size_t>(base), n);
   }
-  // Mid's result is the larger of its boost and its cut (a tie takes the cut), as
-  // MidComp::ResultOf chooses it, compared here by the exponents rather than by their gains' dB.
-  const double boost = seen.midHighest > 0.0 ? seen.midHighest : 0.0;
-  const double cut = seen.midLowest < 0.0 ? seen.midLowest : 0.0;
-  const double mid = std::fabs(boost) > std::fabs(cut) ? boost : cut;
+  const double mid = MidComp::ResultExponentOf(seen.midHighest, seen.midLowest);
   mTopComp.mResult = Gain(seen.topLowest);
   mBtmComp.mResult = Gain(seen.btmHighest);
   mMidComp.mResult = Gain(mid);

@@ -5,7 +5,8 @@
 # module from that bundle under Wine and processes a built-in test signal, then opens the plug-in's
 # editor (on an Xvfb display started for it) while the signal keeps playing and writes a screenshot of
 # it to build/out/editor.png; then the AAX test host processes the same signal with the AAX module
-# and the VST2 test host with the x86 VST2 module.
+# and the VST2 test host with the x86 VST2 module (under x86 emulation; where that could not be prepared,
+# the run is left out and the last line says why).
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -32,7 +33,7 @@ echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
 . tools/xvfb.sh
 # Wine's own background programs hold the display: they end before it does.
 prefix=${QUIBEL_WINEPREFIX:-${QUIBEL_CACHE:-$repo/.cache}/wine64}
-trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
+trap 'for p in "$prefix" "${QUIBEL_CACHE:-$repo/.cache}/wine32"; do WINEPREFIX="$p" /usr/lib/wine/wineserver -k 2>/dev/null || true; done; stop_xvfb' EXIT
 start_xvfb
 shot=$repo/build/out/editor.png
 tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" --screenshot "$shot" "$@"
@@ -42,8 +43,12 @@ echo "== QuibelOmbrelux AAX (x86-64) in the AAX test host, under Wine"
 tools/wine64-run.sh build/win64/tools/aaxhost/qaaxhost.exe --bundle "$repo/$aax"
 
 echo "== QuibelOmbrelux VST2 (x86) in the VST2 test host, under Wine"
-if [ -x "$repo/../shared/tools/x86wine/x86ns" ]; then
+cache=${QUIBEL_CACHE:-$repo/.cache}
+# shellcheck source=tools/x86.sh
+. tools/x86.sh
+x86_status
+if [ "$x86" = yes ]; then
   tools/wine32-run.sh build/win32/tools/vst2host/qhost2.exe --module "$repo/build/out/QuibelOmbrelux.dll"
 else
-  echo "(x86 emulation tools missing beside the project: the x86 module is built but not run)"
+  echo "== left out: the x86 VST2 module's run in qhost2 (built, not run): $x86_why"
 fi

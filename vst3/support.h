@@ -340,7 +340,7 @@ class SingleComponentEffect : public EditController, public IComponent, public I
   tresult PLUGIN_API canProcessSampleSize(int32 size) override;
   uint32 PLUGIN_API getLatencySamples() override { return 0; }
   tresult PLUGIN_API setupProcessing(ProcessSetup& setup) override;
-  tresult PLUGIN_API setProcessing(TBool) override { return kNotImplemented; }
+  tresult PLUGIN_API setProcessing(TBool) override { return kResultOk; }
   tresult PLUGIN_API process(ProcessData&) override { return kNotImplemented; }
   uint32 PLUGIN_API getTailSamples() override { return kNoTail; }
 

@@ -47,7 +47,8 @@ class IFxVST3 : public IFxBase,
   Steinberg::uint32 PLUGIN_API getLatencySamples() override;
   // Stores rate and block size, sizes the pins' scratch buffers and resets the audio (under mLock).
   tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
-  tresult PLUGIN_API setProcessing(Steinberg::TBool) override { return Steinberg::kNotImplemented; }
+  // Switching processing on or off needs nothing here: both answer kResultOk.
+  tresult PLUGIN_API setProcessing(Steinberg::TBool) override { return Steinberg::kResultOk; }
   tresult PLUGIN_API setActive(Steinberg::TBool state) override;
 
   // ---- processing (host's audio thread; holds mLock for the whole call)

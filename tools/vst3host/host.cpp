@@ -208,8 +208,9 @@ tresult Instance::Prepare(double rate, int32 maxBlock, int32 sampleSize, int cha
   r = processor->setupProcessing(setup);
   if (r != kResultOk) return r;
   r = component->setActive(true);
-  processor->setProcessing(true);
-  return r;
+  if (r != kResultOk) return r;
+  // As hosts do, anything but kResultOk from setProcessing is a failed activation.
+  return processor->setProcessing(true);
 }
 
 tresult Instance::Process(int32 sampleSize, void** inputs, void** outputs, int channels,
@@ -308,6 +309,7 @@ tresult Instance::SetState(const std::vector<uint8_t>& bytes) {
 
 void Instance::Destroy() {
   if (component) {
+    if (processor) processor->setProcessing(false);
     component->setActive(false);
     component->terminate();
   }

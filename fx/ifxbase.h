@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cfloat>
 #include <cstdint>
 
 #include "fx/containers.h"
@@ -207,6 +208,11 @@ class IFxBase {
   void RouteDryFloat(int frames);
   void BlankPinBuffers();
   static void DoublesToFloats(float* out, const double* in, int frames);
+  // The float that carries a sample to the host, on every float output road: a level beyond the float
+  // range is given as the largest float of its sign, never as infinity (NaN stays NaN).
+  static float LimitToFloat(double v) {
+    return static_cast<float>(v > FLT_MAX ? FLT_MAX : (v < -FLT_MAX ? -FLT_MAX : v));
+  }
 
   // One whole host block on the pins marked active: binds the host buffers (the arrays hold one
   // buffer per active pin, in pin order) and runs the processing hook, or the pass-through when

@@ -1,6 +1,5 @@
 // Channel pins and buffer routing of the plug-in base: binding host buffers (double or single
 // precision) to the pins, the processing hook, the bypass pass-through and the latency delay line.
-#include <cfloat>
 #include <cstring>
 
 #include "fx/ifxbase.h"
@@ -114,11 +113,7 @@ void IFxBase::BindOutputsFloat(int start, int count, float** buffers) {
 }
 
 void IFxBase::DoublesToFloats(float* out, const double* in, int frames) {
-  // A finite level beyond the float range is given as the largest float, not as infinity.
-  for (int k = 0; k < frames; ++k) {
-    const double v = in[k];
-    out[k] = static_cast<float>(v > FLT_MAX ? FLT_MAX : (v < -FLT_MAX ? -FLT_MAX : v));
-  }
+  for (int k = 0; k < frames; ++k) out[k] = LimitToFloat(in[k]);
 }
 
 void IFxBase::ConvertFloatOutputs(int frames) {

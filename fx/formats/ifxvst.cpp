@@ -601,12 +601,13 @@ void IFxVST::RunProcessHookAdding(int frames) {
     float* host = pin->mFloatDest;
     const double* result = *pin->mSlot;
     if (!pin->mActive || !host || !result) continue;
-    // The plug-in's result lies in the pin's own scratch, never in the host's buffer.
+    // The plug-in's result lies in the pin's own scratch, never in the host's buffer. The sum of two
+    // floats may overflow: it is limited like the result itself.
     int k = 0;
     for (; k + 8 <= frames; k += 8) {
-      for (int j = 0; j < 8; ++j) host[k + j] = static_cast<float>(result[k + j]) + host[k + j];
+      for (int j = 0; j < 8; ++j) host[k + j] = LimitToFloat(LimitToFloat(result[k + j]) + host[k + j]);
     }
-    for (; k < frames; ++k) host[k] = static_cast<float>(result[k]) + host[k];
+    for (; k < frames; ++k) host[k] = LimitToFloat(LimitToFloat(result[k]) + host[k]);
   }
 }
 

@@ -1,5 +1,6 @@
 // The processing entries and the parameter entries through the loaded module.
 #include <cmath>
+#include <limits>
 
 #include "tests/integration/vst2/vst2_harness.h"
 
@@ -114,6 +115,41 @@ TEST(Vst2Processing, AccumulatingProcessAddsIntoTheOutput) {
       // The plug-in's sample in single precision, then added to 0.5 in single precision.
       ASSERT_EQ(static_cast<float>(sum[c][k]), static_cast<float>(out[c][k]) + 0.5f) << k;
     }
+  }
+}
+
+TEST(Vst2Processing, FloatOutputsStayFiniteAfterAHugeDoubleBlock) {
+  // A hostile host: one block at 1e300 through the double entry (its input bound keeps it finite),
+  // then a 0.5 sine through a float entry. With every ratio at 1 and no saturation the plug-in passes
+  // the level on, and the filters' tails of the huge block stay far beyond the float range for a
+  // while; every float the host gets is finite, also when its own buffer holds the largest float and
+  // the sum overflows.
+  Planar huge(2, std::vector<double>(512, 1e300));
+  Planar sine(2, std::vector<double>(4096));
+  for (int c = 0; c < 2; ++c) {
+    for (size_t k = 0; k < sine[c].size(); ++k) sine[c][k] = 0.5 * std::sin(0.05 * static_cast<double>(k));
+  }
+  const double big = std::numeric_limits<float>::max();
+  struct Row {
+    Entry entry;
+    double prefill;
+  };
+  for (const Row& r : {Row{Entry::kReplacing, 0.0}, Row{Entry::kAdding, 0.0}, Row{Entry::kAdding, big},
+                       Row{Entry::kAdding, -big}}) {
+    auto fx = PreparedInstance(44100.0, 4096);
+    ASSERT_TRUE(fx);
+    for (int param : {kTopRatio, kAvgRatio, kBtmRatio, kSaturation}) fx->SetParameter(param, 0.0f);
+    RunOnce(*fx, huge, Entry::kDouble, 512);
+    const Planar out = RunOnce(*fx, sine, r.entry, 4096, r.prefill);
+    int infinite = 0, beyondHalf = 0;
+    for (const auto& ch : out) {
+      for (double v : ch) {
+        if (!std::isfinite(v)) ++infinite;
+        if (std::fabs(v) > big / 2) ++beyondHalf;
+      }
+    }
+    EXPECT_EQ(infinite, 0) << "entry " << static_cast<int>(r.entry) << " prefill " << r.prefill;
+    EXPECT_GT(beyondHalf, 0) << "the level did reach beyond the float range";
   }
 }
 

@@ -141,7 +141,7 @@ VstIntPtr IFxVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
       return 0;
     case effGetProgramName:
       if (!text) return 0;
-      CopyTextField(text, kVstMaxProgNameLen + 1, PresetLabel(CurrentPreset()));
+      CopyTextField(text, kVstMaxProgNameLen, PresetLabel(CurrentPreset()));
       return 0;
     case effGetParamLabel:
     case effGetParamDisplay:
@@ -207,7 +207,7 @@ VstIntPtr IFxVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
       return String2Parameter(index, text);
     case effGetProgramNameIndexed:
       if (!text) return 0;
-      CopyTextField(text, kVstMaxProgNameLen + 1, PresetLabel(index));
+      CopyTextField(text, kVstMaxProgNameLen, PresetLabel(index));
       return text[0] != '\0' ? 1 : 0;
     case effGetInputProperties:
     case effGetOutputProperties:

@@ -174,13 +174,16 @@ TEST(Vst2Dispatcher, ProgramNamesFitTheHostBuffer) {
   EXPECT_STREQ(buf, "-");
   EXPECT_EQ(fx->Dispatch(effGetProgramNameIndexed, 1, -1, buf), 0);
   EXPECT_STREQ(buf, "");
-  // A name longer than the host buffer: 24 characters and a terminator come back, nothing more.
+  // A name longer than the host buffer of 24 bytes: 23 characters and a terminator come back through
+  // either opcode, nothing beyond the 24 bytes.
   std::string longName(300, 'n');
   EXPECT_EQ(fx->Dispatch(effSetProgramName, 0, 0, &longName[0]), 0);
-  std::memset(buf, 'x', sizeof buf);
-  fx->Dispatch(effGetProgramName, 0, 0, buf);
-  EXPECT_EQ(std::string(buf), std::string(24, 'n'));
-  for (size_t i = 25; i < sizeof buf; ++i) EXPECT_EQ(buf[i], 'x');
+  for (VstInt32 opcode : {effGetProgramName, effGetProgramNameIndexed}) {
+    std::memset(buf, 'x', sizeof buf);
+    fx->Dispatch(opcode, 0, 0, buf);
+    EXPECT_EQ(std::string(buf), std::string(23, 'n')) << opcode;
+    for (size_t i = 24; i < sizeof buf; ++i) EXPECT_EQ(buf[i], 'x') << opcode << " byte " << i;
+  }
   // The stored label holds 255 characters of it: the bank chunk records that length.
   const std::vector<uint8_t> bank = fx->GetChunk(0);
   ASSERT_GE(bank.size(), 12u);

@@ -524,7 +524,7 @@ void IFxVST::ConnectGraphics(IGraphics* graphics) {
 }
 
 void IFxVST::ChangeLatency(int samples) {
-  mEffect.initialDelay = samples;
+  mEffect.initialDelay = samples < 0 ? 0 : samples;  // the base's own limit: never below 0
   IFxBase::ChangeLatency(samples);
 }
 

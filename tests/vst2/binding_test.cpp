@@ -181,9 +181,13 @@ TEST(Vst2Binding, CloseDeletesTheObject) {
 
 TEST(Vst2Binding, LatencyGoesIntoTheRecord) {
   Bench b;
-  b.fx->ChangeLatency(64);
-  EXPECT_EQ(b.effect->initialDelay, 64);
-  EXPECT_EQ(b.fx->LatencySamples(), 64);
+  // The record carries the plug-in's own value, which is never below 0.
+  const int rows[][2] = {{64, 64}, {-5, 0}, {0, 0}, {std::numeric_limits<int>::min(), 0}};
+  for (const auto& r : rows) {
+    b.fx->ChangeLatency(r[0]);
+    EXPECT_EQ(b.effect->initialDelay, r[1]) << r[0];
+    EXPECT_EQ(b.fx->LatencySamples(), r[1]) << r[0];
+  }
 }
 
 }  // namespace

@@ -16,18 +16,16 @@ TEST(Vst2Record, FieldsAsHostsReadThem) {
   EXPECT_EQ(e.numParams, 9);
   EXPECT_EQ(e.numInputs, 2);
   EXPECT_EQ(e.numOutputs, 2);
-  // Can replace, can double-replace, can mono (a 1-1 layout exists), and the editor bit once the
-  // plug-in has its editor: then effEditGetRect answers with the 640 x 480 rectangle.
+  // Has an editor, can replace, can double-replace, can mono (a 1-1 layout exists); effEditGetRect
+  // answers with the editor's 640 x 480 rectangle.
+  EXPECT_EQ(e.flags, 0x1019);
   ERect* rect = nullptr;
-  const VstIntPtr hasRect = fx->Dispatch(effEditGetRect, 0, 0, &rect);
-  EXPECT_EQ(e.flags, hasRect ? 0x1019 : 0x1018);
-  if (hasRect) {
-    ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->top, 0);
-    EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 480);
-    EXPECT_EQ(rect->right, 640);
-  }
+  EXPECT_EQ(fx->Dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 480);
+  EXPECT_EQ(rect->right, 640);
   EXPECT_EQ(e.initialDelay, 0);
   EXPECT_EQ(e.ioRatio, 1.0f);
   EXPECT_EQ(e.uniqueID, 0x4F6D4C78);  // 'OmLx'

@@ -68,7 +68,11 @@ void IGraphics::SetEditorSize(int width, int height) {
   mWidth = width;
   mHeight = height;
   ReleaseCapture();
-  DeleteAllControls();  // also forgets the hover index
+  {
+    // Under the plug-in's lock: its audio road feeds meter controls, and must not meet one being deleted.
+    SyncLockScope lock(mPlug ? mPlug->Lock() : nullptr);
+    DeleteAllControls();  // also forgets the hover index
+  }
   CreateBackBuffers();  // replaces both bitmaps
   if (mPlug) mPlug->ResizeEditor(width, height);
 }

@@ -51,8 +51,8 @@ void QuibelOmbrelux::VersionText(int vendorVersion, char* text, int size) {
 void QuibelOmbrelux::ConnectGraphics(IGraphics* graphics) {
   if (graphics && graphics != mLayoutGraphics) {
     SyncLockScope lock(&mLock);
-    mTransferView = nullptr;
-    mDotView = nullptr;
+    mTransferIndex = -1;
+    mDotIndex = -1;
     mReductionMeterIndex = -1;
     mLayoutGraphics = nullptr;
   }
@@ -106,7 +106,7 @@ void QuibelOmbrelux::LayoutEditor(IGraphics* graphics) {
 
   IGainTransfer* transfer = new IGainTransfer(this, transferArea);
   transfer->mSource = &mCurveSource;
-  mTransferView = graphics->AddControl(transfer) >= 0 ? transfer : nullptr;
+  mTransferIndex = graphics->AddControl(transfer);
 
   // Made before the label, added after it: drawn last, over the label and the curve.
   IGainDot* dot = new IGainDot(this);
@@ -118,7 +118,7 @@ void QuibelOmbrelux::LayoutEditor(IGraphics* graphics) {
   VersionText(VendorVersion(), version, sizeof version);
   graphics->AddControl(new ITextControl(this, IBox(216, 447, 254, 459), labelStyle, version));
 
-  mDotView = graphics->AddControl(dot) >= 0 ? dot : nullptr;
+  mDotIndex = graphics->AddControl(dot);
 }
 
 QuibelOmbrelux::~QuibelOmbrelux() = default;
@@ -180,7 +180,7 @@ void QuibelOmbrelux::ParamChanged(int paramIdx, ParamChangeSource) {
   // The curve costs 300 one-frame engine runs: a host may bring many changes per block on the
   // audio thread, so it is only marked here and computed once, before the next paint of the view.
   mCurveStale.store(true, std::memory_order_release);
-  if (mTransferView) mTransferView->mChanged.store(true, std::memory_order_relaxed);
+  if (IGainTransfer* view = TransferView()) view->mChanged.store(true, std::memory_order_relaxed);
 }
 
 void QuibelOmbrelux::RefreshCurve() {
@@ -234,7 +234,7 @@ void QuibelOmbrelux::FeedMeters(double blockPeak, double changeDb) {
   if (!graphics) return;
   // Minus infinity for a silent block; the controls decide what that draws.
   const double inputDb = std::log(std::fabs(blockPeak)) * Dsp::kDbPerNeper;
-  if (mDotView) mDotView->SetLevels(inputDb, changeDb);
+  if (IGainDot* dot = DotView()) dot->SetLevels(inputDb, changeDb);
   // -12..+12 dB onto 0..1; a change that is not a number stays one (the bar then draws nothing).
   double bar = (changeDb + 12.0) / 24.0;
   if (bar < 0.0) {
@@ -242,14 +242,12 @@ void QuibelOmbrelux::FeedMeters(double blockPeak, double changeDb) {
   } else if (bar > 1.0) {
     bar = 1.0;
   }
-  if (mReductionMeterIndex >= 0 && mReductionMeterIndex < graphics->ControlCount()) {
-    graphics->Control(mReductionMeterIndex)->AcceptParamValue(bar);
-  }
+  if (IGainReduction* meter = ReductionView()) meter->AcceptParamValue(bar);
   graphics->FlagAllControlsChanged();
 }
 
 void QuibelOmbrelux::RecomputeCurve() {
-  IGainTransfer* view = mTransferView;
+  IGainTransfer* view = TransferView();
   if (!view) return;
   const int width = view->mRect.mRight - view->mRect.mLeft;
   if (width < 1) return;

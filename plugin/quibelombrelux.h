@@ -6,10 +6,9 @@
 #include <atomic>
 
 #include "dsp/ombrelux.h"
+#include "fx/igraphics.h"
 #include "plugin/binding.h"
 #include "plugin/meters.h"
-
-class IGraphics;
 
 enum QuibelParams {
   kTopThreshold = 0,
@@ -51,8 +50,11 @@ class QuibelOmbrelux : public IFxBinding {
   const Ombrelux& Engine() const { return mEngine; }
   const Ombrelux& CurveEngine() const { return mCurveEngine; }
   int ReductionMeterIndex() const { return mReductionMeterIndex; }
-  IGainTransfer* TransferView() const { return mTransferView; }
-  IGainDot* DotView() const { return mDotView; }
+  // The meter views, looked up in the graphics object at each use (null when its controls were
+  // deleted or replaced by others, as IGraphics::SetEditorSize does).
+  IGainReduction* ReductionView() const { return LookUp<IGainReduction>(mReductionMeterIndex); }
+  IGainTransfer* TransferView() const { return LookUp<IGainTransfer>(mTransferIndex); }
+  IGainDot* DotView() const { return LookUp<IGainDot>(mDotIndex); }
 
   // The meter feeding after a block (audio thread, under mLock): the dot gets the block's input level
   // and gain change, the bar the gain change, and every control a repaint mark. Nothing happens
@@ -87,13 +89,23 @@ class QuibelOmbrelux : public IFxBinding {
   void AssignParameter(int paramIdx, const IFxSetting& param);
   // Attack or release coefficients of both engines from the parameter's current value.
   void UpdateTimeConstant(int paramIdx);
+  // The control at index of the layout's graphics object when it is a View, else null. The plug-in
+  // keeps indexes, not pointers: the graphics object may delete its controls (a resize) while the
+  // plug-in lives on, and does so under mLock, which every use here holds or is on the UI thread.
+  template <class View>
+  View* LookUp(int index) const {
+    const IGraphics* g = mLayoutGraphics;
+    if (!g || index < 0 || index >= g->ControlCount()) return nullptr;
+    return dynamic_cast<View*>(g->Control(index));
+  }
 
   Ombrelux mEngine;
   Ombrelux mCurveEngine;
+  // The meter views' indexes among the controls of mLayoutGraphics (-1: none).
   int mReductionMeterIndex = -1;
-  IGainTransfer* mTransferView = nullptr;  // not owned (the graphics object's control)
-  IGainDot* mDotView = nullptr;            // not owned (the graphics object's control)
-  IGraphics* mLayoutGraphics = nullptr;    // not owned: the graphics object the views belong to
+  int mTransferIndex = -1;
+  int mDotIndex = -1;
+  IGraphics* mLayoutGraphics = nullptr;  // not owned: the graphics object the views belong to
   // A parameter changed since the curve was last computed (set under mLock, read by the painter).
   std::atomic<bool> mCurveStale{false};
   CurveSource mCurveSource{this};

@@ -242,3 +242,40 @@ TEST(MeterFeeding, BlocksAndParameterChangesWhileTheEditorPaints) {
   EXPECT_FALSE(p->CurveOutOfDate());
   EXPECT_EQ(p->TransferView()->LevelAt(150), -24.0);
 }
+
+TEST(MeterFeeding, AResizeThatDeletesTheControlsLeavesNoViewBehind) {
+  // IGraphics::SetEditorSize deletes every control; the caller rebuilds them. Blocks, parameter
+  // changes and the curve before the rebuild reach no deleted view, and after it the new views.
+  Plugin p;
+  p->SetSampleRate(44100.0);
+  p->ChangeBlockSize(64);
+  p->ResetAudio();
+  std::vector<double> inL(64, 0.25), inR(64, 0.25), outL(64), outR(64);
+  double* in[2] = {inL.data(), inR.data()};
+  double* out[2] = {outL.data(), outR.data()};
+  IGraphics* g = p.Graphics();
+  const int dotIndex = g->ControlCount() - 1;
+  g->SetEditorSize(700, 500);
+  EXPECT_EQ(g->ControlCount(), 0);
+  EXPECT_EQ(p->DotView(), nullptr);
+  EXPECT_EQ(p->TransferView(), nullptr);
+  EXPECT_EQ(p->ReductionView(), nullptr);
+  {
+    SyncLockScope lock(p->Lock());
+    p->ProcessSamples(in, out, 64);
+  }
+  p->ParamChanged(kTopThreshold, kSourceHost);
+  p->RefreshCurve();
+  // A rebuild that puts other controls where the views were: none of them is taken for a view.
+  for (int i = 0; i < dotIndex; ++i) g->AddControl(new ITextControl(p.fx, IBox(0, 0, 10, 10), IFontSpec(), "x"));
+  IGainDot* dot = new IGainDot(p.fx);
+  ASSERT_EQ(g->AddControl(dot), dotIndex);
+  EXPECT_EQ(p->TransferView(), nullptr);
+  EXPECT_EQ(p->ReductionView(), nullptr);
+  EXPECT_EQ(p->DotView(), dot);
+  {
+    SyncLockScope lock(p->Lock());
+    p->ProcessSamples(in, out, 64);
+  }
+  EXPECT_EQ(dot->mGainChangeDb.load(), p->Engine().mGainChangeDb);
+}

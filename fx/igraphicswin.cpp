@@ -356,7 +356,11 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       Release(LowX(lParam), HighY(lParam), MouseStateOf(wParam));
       return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    // Capture loss ends the pressed gesture whatever has focus (handled below); all else is the
+    // field's time.
+    if (message != WM_CAPTURECHANGED && message != WM_CANCELMODE) {
+      return DefWindowProcA(window, message, wParam, lParam);
+    }
   }
 
   switch (message) {

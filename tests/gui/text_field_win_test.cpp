@@ -225,6 +225,37 @@ TEST(TextField, ClickOutsideTheEditorCommits) {
   EXPECT_EQ(e.Gestures(), (Events{"begin 0", "inform 0", "end 0"}));
 }
 
+TEST(TextField, CaptureLostUnderTheFieldEndsThePressedGesture) {
+  // The press that opened the field loses the mouse before its release (another window takes it, or
+  // the system cancels the mode): its gesture ends then, and the commit is one whole change of its
+  // own; every begin has exactly one end.
+  for (const bool cancelMode : {false, true}) {
+    SCOPED_TRACE(cancelMode ? "WM_CANCELMODE" : "WM_CAPTURECHANGED");
+    WinEditor e;
+    ASSERT_NE(e.Open(), nullptr);
+    e.MoveTo(68, 68);
+    e.Button(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_EQ(GetCapture(), e.g->mWindow);
+    HWND field = OpenField(e, IBox(30, 40, 90, 58));
+    ASSERT_NE(field, nullptr);
+    if (cancelMode) {
+      SendMessageA(e.g->mWindow, WM_CANCELMODE, 0, 0);
+    } else {
+      SetCapture(e.parent);
+    }
+    Pump(e.g->mWindow, 60);
+    EXPECT_EQ(e.Gestures(), (Events{"begin 0", "end 0"}));
+    EXPECT_EQ(e.g->mMouseCapture, -1);
+    Type({VK_OEM_MINUS, '2', '4', VK_RETURN});
+    WaitClosed(e);
+    e.Button(MOUSEEVENTF_LEFTUP);
+    ReleaseCapture();
+    EXPECT_FALSE(IsWindow(field));
+    EXPECT_EQ(e.plug.GetParam(kTopThreshold)->Value(), -24.0);
+    EXPECT_EQ(e.Gestures(), (Events{"begin 0", "end 0", "begin 0", "inform 0", "end 0"}));
+  }
+}
+
 TEST(TextField, PastedWordsAndHugeNumbersNeverReachTheParameter) {
   for (const wchar_t* pasted : {L"nan", L"1e999", L"-inf"}) {
     WinEditor e;

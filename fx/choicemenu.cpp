@@ -57,6 +57,16 @@ IChoiceMenu* Search(int id, IChoiceMenu* menu, int* base, int* index) {
 }
 }  // namespace
 
+int ChoiceMenuIdCount(const IChoiceMenu* menu) {
+  if (!menu) return 0;
+  int count = menu->ItemCount();
+  for (int i = 0; i < menu->ItemCount(); ++i) {
+    const IChoiceMenuItem* item = menu->Item(i);
+    if (item) count += ChoiceMenuIdCount(item->mSubMenu);
+  }
+  return count;
+}
+
 IChoiceMenu* FindChosenMenuItem(int id, IChoiceMenu* menu, int base, int* index) {
   if (!menu) return nullptr;
   int local = 0;

@@ -53,3 +53,6 @@ void ChoiceMenuLabel(const IChoiceMenu& menu, int i, HeapString* out);
 // the sub-menus follow, depth first, in item order. Finds the menu that holds command id and the
 // item's index in it; null when no item has that id.
 IChoiceMenu* FindChosenMenuItem(int id, IChoiceMenu* menu, int base, int* index);
+// The count of command ids a menu takes in that numbering: its items and those of every sub-menu
+// below it (a separator's and an empty item's count too), whether or not they are shown.
+int ChoiceMenuIdCount(const IChoiceMenu* menu);

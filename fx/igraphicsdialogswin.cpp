@@ -147,8 +147,12 @@ LRESULT IGraphicsWin::FieldMessage(HWND field, UINT message, WPARAM wParam, LPAR
 
 HMENU IGraphicsWin::BuildNativeMenu(const IChoiceMenu* menu, int* nextId) {
   if (!menu || !nextId) return nullptr;
+  // Every menu takes its ids, shown or not, so that FindChosenMenuItem counts the same way.
   HMENU native = CreatePopupMenu();
-  if (!native) return nullptr;
+  if (!native) {
+    *nextId += ChoiceMenuIdCount(menu);
+    return nullptr;
+  }
   const int count = menu->ItemCount();
   const int base = *nextId;
   *nextId += count;  // this menu's ids first; its sub-menus are numbered after it
@@ -158,6 +162,7 @@ HMENU IGraphicsWin::BuildNativeMenu(const IChoiceMenu* menu, int* nextId) {
     if (!item) continue;
     if (item->mFlags & IChoiceMenuItem::kSeparator) {
       AppendMenuA(native, MF_SEPARATOR, 0, nullptr);
+      *nextId += ChoiceMenuIdCount(item->mSubMenu);
       continue;
     }
     ChoiceMenuLabel(*menu, i, &label);

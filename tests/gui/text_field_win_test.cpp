@@ -394,6 +394,35 @@ TEST(PopupMenu, NativeMenuNumbersItemsParentFirstWithPrefixAndFlags) {
   DestroyMenu(h);
 }
 
+TEST(PopupMenu, IdsOfALaterSubMenuLeadBackToItPastASeparatorsSubMenu) {
+  // "a", a separator that carries a sub-menu (not shown), "c" with a sub-menu: ids top 0-2, the
+  // separator's sub-menu 3-4, c's sub-menu 5-6, as FindChosenMenuItem counts them.
+  IChoiceMenu top;
+  IChoiceMenu* hidden = new IChoiceMenu;
+  hidden->AddItem("h1");
+  hidden->AddItem("h2");
+  IChoiceMenu* later = new IChoiceMenu;
+  later->AddItem("c1");
+  later->AddItem("c2");
+  top.AddItem("a");
+  top.AddItem("", hidden, IChoiceMenuItem::kSeparator);
+  top.AddItem("c", later);
+  int next = 0;
+  HMENU h = IGraphicsWin::BuildNativeMenu(&top, &next);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(next, 7);
+  HMENU sub = GetSubMenu(h, 2);
+  ASSERT_NE(sub, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    const UINT id = GetMenuItemID(sub, i);
+    EXPECT_EQ(id, 5u + i);
+    int index = -1;
+    EXPECT_EQ(FindChosenMenuItem(static_cast<int>(id), &top, 0, &index), later) << i;
+    EXPECT_EQ(index, i);
+  }
+  DestroyMenu(h);
+}
+
 TEST(PopupMenu, ChoosingTheSubMenusSecondItemYieldsTheSubMenuAndEscapeNone) {
   WinEditor e;
   ASSERT_NE(e.Open(), nullptr);

@@ -157,10 +157,11 @@ AAX_Result AAX_CEffectParameters::GetParameterNameOfLength(const char* id, AAX_I
     if (end == std::string::npos) break;
     start = end + 1;
   }
+  // An empty line is no name: it never beats the cut of the name below.
   const std::string* best = nullptr;
   for (const std::string& c : candidates) {
     const int64_t size = static_cast<int64_t>(c.size());
-    if (size <= length && (!best || size > static_cast<int64_t>(best->size()))) best = &c;
+    if (size > 0 && size <= length && (!best || size > static_cast<int64_t>(best->size()))) best = &c;
   }
   if (best) {
     out->SetText(best->c_str());

@@ -51,8 +51,8 @@ public:
   AAX_Result GetParameterNumberofSteps(const char* id, int32_t* out) override;
   // Missing parameters give the empty text and 0.
   AAX_Result GetParameterName(const char* id, AAX_IString* out) override;
-  // The longest line of the parameter's (shortened) name that fits in length characters, else the
-  // name's first length characters.
+  // The longest non-empty line of the parameter's (shortened) name that fits in length characters,
+  // else the name's first length characters.
   AAX_Result GetParameterNameOfLength(const char* id, AAX_IString* out, int32_t length) override;
   AAX_Result GetParameterDefaultNormalizedValue(const char* id, double* out) override;
   AAX_Result SetParameterDefaultNormalizedValue(const char* id, double value) override;

@@ -135,13 +135,21 @@ TEST(AAX_CEffectParameters, AnswersParameterQueriesByIdentifier) {
 }
 
 TEST(AAX_CEffectParameters, NameOfLengthPicksTheLongestLineThatFits) {
-  Hosted h(true, [](TestEffect& e) { e.AddDouble("1", "Threshold\nThresh\nThr", 0.0, 0.0, 1.0, 1.0, ""); });
-  const struct { int32_t length; const char* name; } cases[] = {
-      {6, "Thresh"}, {7, "Thresh"}, {2, "Th"}, {3, "Thr"}, {9, "Threshold"}, {40, "Threshold"}};
+  Hosted h(true, [](TestEffect& e) {
+    e.AddDouble("1", "Threshold\nThresh\nThr", 0.0, 0.0, 1.0, 1.0, "");
+    e.AddDouble("2", "Threshold\n", 0.0, 0.0, 1.0, 1.0, "");
+    e.AddDouble("3", "Threshold\n\nThr", 0.0, 0.0, 1.0, 1.0, "");
+    e.AddDouble("4", "\nRatio", 0.0, 0.0, 1.0, 1.0, "");
+  });
+  // An empty line never counts as a fitting name: the cut of the whole name wins over it.
+  const struct { const char* id; int32_t length; const char* name; } cases[] = {
+      {"1", 6, "Thresh"}, {"1", 7, "Thresh"},    {"1", 2, "Th"},        {"1", 3, "Thr"},
+      {"1", 9, "Threshold"}, {"1", 40, "Threshold"}, {"2", 3, "Thr"},  {"2", 9, "Threshold"},
+      {"2", 0, ""},       {"3", 3, "Thr"},       {"3", 2, "Th"},        {"4", 5, "Ratio"}};
   for (const auto& c : cases) {
-    AAX_CString out;
-    EXPECT_EQ(h.face->GetParameterNameOfLength("1", &out, c.length), 0);
-    EXPECT_STREQ(out.Text(), c.name) << c.length;
+    AAX_CString out("old");
+    EXPECT_EQ(h.face->GetParameterNameOfLength(c.id, &out, c.length), 0);
+    EXPECT_STREQ(out.Text(), c.name) << c.id << " in " << c.length;
   }
 }
 

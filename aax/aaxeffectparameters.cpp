@@ -74,7 +74,9 @@ void AAX_CEffectParameters::ReleaseHost() {
 }
 
 AAX_Result AAX_CEffectParameters::Initialize(IACFUnknown* controller) {
-  if (mController || mAutomationDelegate || mTransport) ReleaseHost();
+  // Through the (virtual) Uninitialize, so that a derived class lets go of what it keeps of the old
+  // parameters and proxies before they are freed.
+  if (mController || mAutomationDelegate || mTransport) Uninitialize();
   mController = new AAX_VController(controller);
   mAutomationDelegate = new AAX_VAutomationDelegate(controller);
   mParameterManager.SetAutomationDelegate(mAutomationDelegate);

@@ -38,7 +38,7 @@ public:
 
   // Host thread. Makes the controller, automation and transport proxies on the host's interface,
   // runs PrepareEffect and filters the master bypass out of the default chunk. A second call first
-  // does what Uninitialize does.
+  // calls Uninitialize.
   AAX_Result Initialize(IACFUnknown* controller) override;
   // Deletes the parameters, then the proxies.
   AAX_Result Uninitialize() override;

@@ -213,6 +213,11 @@ AAX_Result IFxAAX::PrepareEffect() {
   return kAAXOk;
 }
 
+AAX_Result IFxAAX::Initialize(IACFUnknown* controller) {
+  SyncLockScope lock(&mLock);
+  return AAX_CIFxParameters::Initialize(controller);
+}
+
 AAX_Result IFxAAX::Uninitialize() {
   SyncLockScope lock(&mLock);  // no block renders while the parameters go
   mMasterBypass = nullptr;

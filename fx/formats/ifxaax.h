@@ -71,6 +71,9 @@ class IFxAAX : public IFxBase, public AAX_CIFxParameters {
   void MarkCompareStateChanged() override { CountChange(); }
 
   // ---- AAX operations (host thread)
+  // The whole (re-)initialisation runs under mLock: no block renders while the old parameters and
+  // proxies go or the new ones are made.
+  AAX_Result Initialize(IACFUnknown* controller) override;
   AAX_Result Uninitialize() override;
   AAX_Result UpdateParameterNormalizedValue(const char* id, double value, int32_t source) override;
   AAX_Result GetChunkIDFromIndex(int32_t index, uint32_t* out) override;

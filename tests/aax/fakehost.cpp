@@ -451,7 +451,10 @@ int64_t FakeObject::Result(int slot) const {
   return succeed ? 0 : 100 + slot;
 }
 
-void FakeObject::Log(int slot, std::vector<std::string> args) { host->log.push_back(Call{name, slot, std::move(args)}); }
+void FakeObject::Log(int slot, std::vector<std::string> args) {
+  host->log.push_back(Call{name, slot, std::move(args)});
+  if (onCall) onCall(slot);
+}
 
 FakeHost::FakeHost() {
   unknown = NewObject(Kind::Unknown, "unknown");

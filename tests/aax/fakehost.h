@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -103,6 +104,9 @@ public:
   void* nativeView = nullptr;
   AAX_ITransport* transport = nullptr;      // handed out by a transport node
   AAX_MidiStream* midiStream = nullptr;     // handed out by a MIDI node
+  // Runs with the slot number after each logged call: a host that does something of its own from
+  // inside a call (renders a block, say).
+  std::function<void(int slot)> onCall;
 
   // Used by the slot functions.
   std::atomic<int> mRefs{0};

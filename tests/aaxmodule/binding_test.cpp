@@ -274,6 +274,39 @@ TEST(AaxBinding, AFailingInstanceDoesNotStopTheBatch) {
   failing->Face()->Release();
 }
 
+// A host that renders a block from inside each automation call of a second Initialize: the blocks
+// rendered while the old parameters are withdrawn and deleted must not read them.
+TEST(AaxBinding, BlocksRenderedDuringReinitialisationReadNoFreedParameters) {
+  FakeHost host;
+  host.controller->succeed = true;
+  auto* node = host.NewObject(Kind::TransportNode, "node");
+  Plugin p;
+  ASSERT_EQ(0, p.face->Initialize(host.unknown->Unknown()));
+  Context ctx(p.face, node->As<void>());
+  void* batch[1] = {&ctx.c};
+  std::vector<int> slots;
+  host.automation->onCall = [&](int slot) {
+    if (slot < 3) return;
+    slots.push_back(slot);
+    RenderInstances(batch, batch + 1);
+  };
+  ASSERT_EQ(0, p.face->Initialize(host.unknown->Unknown()));
+  host.automation->onCall = nullptr;
+  // Ten withdrawals of the old parameters, then ten enrolments of the new ones.
+  ASSERT_EQ(20u, slots.size());
+  EXPECT_EQ(std::vector<int>(10, 4), std::vector<int>(slots.begin(), slots.begin() + 10));
+  EXPECT_EQ(std::vector<int>(10, 3), std::vector<int>(slots.begin() + 10, slots.end()));
+  // The new parameters render as before.
+  std::fill(ctx.l.begin(), ctx.l.end(), 0.5f);
+  RenderInstances(batch, batch + 1);
+  EXPECT_NE(0.5f, ctx.l[31]);
+  ASSERT_EQ(0, p.face->UpdateParameterNormalizedValue("", 1.0, 0));
+  std::fill(ctx.l.begin(), ctx.l.end(), 0.5f);
+  RenderInstances(batch, batch + 1);
+  EXPECT_EQ(0.5f, ctx.l[31]);
+  p.face->Uninitialize();
+}
+
 TEST(AaxBinding, SecondInitializeRebuildsTheSameParameters) {
   FakeHost host;
   host.controller->succeed = true;

@@ -43,10 +43,13 @@ public:
 
   void Destroy() override { delete this; }
   const char* GetIdentifier() const override { return mIdentifier; }
-  void SetName(const AAX_CString& name) override { mName = name; }
+  void SetName(const AAX_IString& name) override { mName.SetText(name.Text()); }
   const AAX_CString& GetName() const override { return mName; }
   // Keyed by length: a name of a length already present replaces it.
-  void AddShortenedName(const AAX_CString& name) override { mShortenedNames[static_cast<int32_t>(name.TextLength())] = name; }
+  void AddShortenedName(const AAX_IString& name) override {
+    const AAX_CString own(name.Text());
+    mShortenedNames[static_cast<int32_t>(own.TextLength())] = own;
+  }
   // The longest shortened name of at most numChars characters, else the shortest one; the full name
   // when numChars is negative or not below the name's length, or when there are none.
   const AAX_CString& GetShortenedName(int32_t numChars) const override {
@@ -98,30 +101,33 @@ public:
     SetNormalizedValue(n);
   }
   // The length limit is not applied to the current value's text.
-  bool GetValueString(int32_t, AAX_CString* out) const override { return mDisplay->ValueToString(mValue, out); }
-  bool GetValueString(AAX_CString* out) const override { return mDisplay->ValueToString(mValue, out); }
+  bool GetValueString(int32_t, AAX_IString* out) const override { return GetValueString(out); }
+  bool GetValueString(AAX_IString* out) const override {
+    return WriteText(out, [&](AAX_CString* text) { return mDisplay->ValueToString(mValue, text); });
+  }
   // out receives the normalised form of what the text reads (constrained); the result is false when
   // the text reads nothing or a value outside the range.
-  bool GetNormalizedValueFromString(const AAX_CString& text, double* out) const override {
+  bool GetNormalizedValueFromString(const AAX_IString& text, double* out) const override {
     if (!out) return false;
     T value{};
-    if (!mDisplay->StringToValue(text, &value)) return false;
+    if (!mDisplay->StringToValue(AAX_CString(text.Text()), &value)) return false;
     *out = mTaper->RealToNormalized(value);
     return InRange(value);
   }
-  bool GetStringFromNormalizedValue(double normalized, int32_t maxChars, AAX_CString& out) const override {
+  bool GetStringFromNormalizedValue(double normalized, int32_t maxChars, AAX_IString& out) const override {
     const T value = mTaper->NormalizedToReal(normalized);
-    if (!mDisplay->ValueToString(value, maxChars, &out)) return false;
+    const auto display = [&](AAX_CString* text) { return mDisplay->ValueToString(value, maxChars, text); };
+    if (!WriteText(&out, display)) return false;
     return InRange(value);
   }
-  bool GetStringFromNormalizedValue(double normalized, AAX_CString& out) const override {
+  bool GetStringFromNormalizedValue(double normalized, AAX_IString& out) const override {
     const T value = mTaper->NormalizedToReal(normalized);
-    if (!mDisplay->ValueToString(value, &out)) return false;
+    if (!WriteText(&out, [&](AAX_CString* text) { return mDisplay->ValueToString(value, text); })) return false;
     return InRange(value);
   }
-  bool SetValueFromString(const AAX_CString& text) override {
+  bool SetValueFromString(const AAX_IString& text) override {
     T value{};
-    if (!mDisplay->StringToValue(text, &value)) return false;
+    if (!mDisplay->StringToValue(AAX_CString(text.Text()), &value)) return false;
     RequestValue(value);
     return true;
   }
@@ -141,9 +147,11 @@ public:
   int32_t GetType() const override { return mType; }
   void SetOrientation(int32_t orientation) override { mOrientation = orientation; }
   int32_t GetOrientation() const override { return mOrientation; }
-  // A null taper or one of another value type is ignored. preserveValue keeps the real value
-  // (constrained to the new range), otherwise the normalised position is kept.
+  // A null taper, one of another value type or one that is not this module's is ignored.
+  // preserveValue keeps the real value (constrained to the new range), otherwise the normalised
+  // position is kept.
   void SetTaperDelegate(const AAX_ITaperDelegateBase* taper, bool preserveValue) override {
+    if (!AAX_ITaperDelegateBase::IsOwn(taper)) return;
     auto* typed = dynamic_cast<const AAX_ITaperDelegate<T>*>(taper);
     if (!typed) return;
     const double normalized = GetNormalizedValue();
@@ -157,9 +165,10 @@ public:
       ApplyNormalizedValue(normalized);
     }
   }
-  // A null display or one of another value type is ignored. The host is told the value again so that
-  // it fetches the new text.
+  // A null display, one of another value type or one that is not this module's is ignored. The host
+  // is told the value again so that it fetches the new text.
   void SetDisplayDelegate(const AAX_IDisplayDelegateBase* display) override {
+    if (!AAX_IDisplayDelegateBase::IsOwn(display)) return;
     auto* typed = dynamic_cast<const AAX_IDisplayDelegate<T>*>(display);
     if (!typed) return;
     AAX_IDisplayDelegate<T>* replacement = typed->Clone();
@@ -196,6 +205,17 @@ public:
 
 private:
   bool InRange(T value) const { return mTaper->GetMinimumValue() <= value && value <= mTaper->GetMaximumValue(); }
+
+  // The display writes into a string of this module, which then goes to out through out's SetText
+  // slot (out may be the host's object); false for a null out.
+  template <typename Display>
+  static bool WriteText(AAX_IString* out, Display display) {
+    if (!out) return false;
+    AAX_CString text;
+    const bool result = display(&text);
+    out->SetText(text.Text());
+    return result;
+  }
 
   template <typename U>
   bool ReadAs(U* out) const {

@@ -239,7 +239,7 @@ AAX_Result AAX_CEffectParameters::GetParameterValueFromString(const char* id, do
   const AAX_IParameter* p = mParameterManager.FindParameter(id);
   if (!p) return kAAXNoSuchParameter;
   double n = 0.0;
-  if (!p->GetNormalizedValueFromString(AAX_CString(text.Text()), &n)) return kAAXNullArgument;
+  if (!p->GetNormalizedValueFromString(text, &n)) return kAAXNullArgument;
   *out = n;
   return kAAXOk;
 }

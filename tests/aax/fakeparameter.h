@@ -24,9 +24,9 @@ public:
     delete this;
   }
   const char* GetIdentifier() const override { return mIdentifier; }
-  void SetName(const AAX_CString& name) override { mName = name; }
+  void SetName(const AAX_IString& name) override { mName.SetText(name.Text()); }
   const AAX_CString& GetName() const override { return mName; }
-  void AddShortenedName(const AAX_CString&) override {}
+  void AddShortenedName(const AAX_IString&) override {}
   const AAX_CString& GetShortenedName(int32_t) const override { return mName; }
   void ClearShortenedNames() override {}
   bool IsAutomatable() const override { return true; }
@@ -46,12 +46,12 @@ public:
   uint32_t GetNumberOfSteps() const override { return 128; }
   uint32_t GetStepValue() const override { return 0; }
   void SetStepValue(uint32_t) override {}
-  bool GetValueString(int32_t, AAX_CString*) const override { return false; }
-  bool GetValueString(AAX_CString*) const override { return false; }
-  bool GetNormalizedValueFromString(const AAX_CString&, double*) const override { return false; }
-  bool GetStringFromNormalizedValue(double, int32_t, AAX_CString&) const override { return false; }
-  bool GetStringFromNormalizedValue(double, AAX_CString&) const override { return false; }
-  bool SetValueFromString(const AAX_CString&) override { return false; }
+  bool GetValueString(int32_t, AAX_IString*) const override { return false; }
+  bool GetValueString(AAX_IString*) const override { return false; }
+  bool GetNormalizedValueFromString(const AAX_IString&, double*) const override { return false; }
+  bool GetStringFromNormalizedValue(double, int32_t, AAX_IString&) const override { return false; }
+  bool GetStringFromNormalizedValue(double, AAX_IString&) const override { return false; }
+  bool SetValueFromString(const AAX_IString&) override { return false; }
   bool ReadBool(bool*) const override { return false; }
   bool ReadInt32(int32_t*) const override { return false; }
   bool ReadFloat(float*) const override { return false; }

@@ -329,3 +329,88 @@ TEST(AAX_CParameter, NewTaperKeepsEitherThePositionOrTheValue) {
   p->SetToDefaultValue();
   EXPECT_EQ(p->Value(), -24.0);
 }
+
+namespace {
+
+// A text object of the host's: another class with another layout (a pointer to its own record, half
+// the size of this module's string) behind the same text-interface slots.
+class ForeignString final : public AAX_IString {
+public:
+  explicit ForeignString(const char* text) : mRecord(new std::string(text)) {}
+  ~ForeignString() { delete mRecord; }
+  void Destroy() override { delete this; }
+  uint32_t TextLength() const override { return static_cast<uint32_t>(mRecord->size()); }
+  uint32_t MaxTextLength() const override { return 255; }
+  const char* Text() const override { return mRecord->c_str(); }
+  void SetText(const char* text) override { mRecord->assign(text ? text : ""); }
+  AAX_IString& AssignText(const char* text) override {
+    SetText(text);
+    return *this;
+  }
+  AAX_IString& AssignString(const AAX_IString& other) override {
+    SetText(other.Text());
+    return *this;
+  }
+
+private:
+  std::string* mRecord;
+};
+
+// The parameter's method table, called by slot number as a host does.
+template <typename Fn>
+Fn SlotOf(AAX_IParameter* p, int slot) {
+  return reinterpret_cast<Fn>((*reinterpret_cast<void* const* const*>(p))[slot]);
+}
+
+}  // namespace
+
+TEST(AAX_CParameter, TextSlotsUseTheHostsStringsOnlyThroughTheirSlots) {
+  std::unique_ptr<AAX_CParameter<double>> own(NewThreshold("1", -24.0));
+  AAX_IParameter* p = own.get();
+  auto text = [](const char* t) { return std::make_unique<ForeignString>(t); };
+  using TextIn = void (*)(AAX_IParameter*, const AAX_IString*);
+  SlotOf<TextIn>(p, 2)(p, text("Knee").get());
+  EXPECT_EQ(Text(p->GetName()), "Knee");
+  SlotOf<TextIn>(p, 4)(p, text("Kn").get());
+  EXPECT_EQ(Text(p->GetShortenedName(3)), "Kn");
+  double n = 7.0;
+  EXPECT_TRUE(SlotOf<bool (*)(AAX_IParameter*, const AAX_IString*, double*)>(p, 22)(p, text("-12 dB").get(), &n));
+  EXPECT_EQ(n, 0.75);  // -12 on -48..0
+  EXPECT_TRUE(SlotOf<bool (*)(AAX_IParameter*, const AAX_IString*)>(p, 25)(p, text("-6dB").get()));
+  EXPECT_EQ(own->Value(), -6.0);
+  // Texts going out: -6 as the current value, 0.75 (-12) as the asked one.
+  const struct { int slot; const char* text; } out[] = {
+      {20, "-6.00dB"}, {21, "-6.00dB"}, {23, "-12.0"}, {24, "-12.00dB"}};
+  for (const auto& o : out) {
+    auto s = text("old");
+    bool answered = false;
+    switch (o.slot) {
+      case 20: answered = SlotOf<bool (*)(AAX_IParameter*, int32_t, AAX_IString*)>(p, 20)(p, 3, s.get()); break;
+      case 21: answered = SlotOf<bool (*)(AAX_IParameter*, AAX_IString*)>(p, 21)(p, s.get()); break;
+      case 23:
+        answered = SlotOf<bool (*)(AAX_IParameter*, double, int32_t, AAX_IString*)>(p, 23)(p, 0.75, 5, s.get());
+        break;
+      case 24: answered = SlotOf<bool (*)(AAX_IParameter*, double, AAX_IString*)>(p, 24)(p, 0.75, s.get()); break;
+    }
+    EXPECT_TRUE(answered) << o.slot;
+    EXPECT_STREQ(s->Text(), o.text) << o.slot;
+  }
+}
+
+TEST(AAX_CParameter, DelegatesOfTheHostAreIgnored) {
+  // The host's delegate: its method table holds another compiler's type record where this module's
+  // compiler keeps its own, and no slot this module could call.
+  static const uint64_t foreignRecord[4] = {};
+  static const void* const foreignTable[] = {nullptr, foreignRecord, nullptr, nullptr, nullptr};
+  struct { const void* const* table; double data[2]; } foreign{foreignTable + 2, {1.0, 2.0}};
+  std::unique_ptr<AAX_CParameter<double>> own(NewThreshold("1", -36.0));
+  AAX_IParameter* p = own.get();
+  SlotOf<void (*)(AAX_IParameter*, const void*, bool)>(p, 40)(p, &foreign, true);
+  SlotOf<void (*)(AAX_IParameter*, const void*, bool)>(p, 40)(p, &foreign, false);
+  SlotOf<void (*)(AAX_IParameter*, const void*)>(p, 41)(p, &foreign);
+  EXPECT_EQ(own->Value(), -36.0);
+  EXPECT_EQ(own->GetNormalizedValue(), 0.25);
+  AAX_CString out;
+  EXPECT_TRUE(own->GetValueString(&out));
+  EXPECT_EQ(Text(out), "-36.00dB");
+}

@@ -4,6 +4,7 @@
 // and stored when the host answers (ApplyNormalizedValue); unbound, it is stored at once.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -74,7 +75,7 @@ public:
     if (mAutomationDelegate) mAutomationDelegate->RequestRelease(mIdentifier);
   }
   void SetNormalizedValue(double normalized) override { RequestValue(mTaper->NormalizedToReal(normalized)); }
-  double GetNormalizedValue() const override { return mTaper->RealToNormalized(mValue); }
+  double GetNormalizedValue() const override { return mTaper->RealToNormalized(Value()); }
   void SetNormalizedDefaultValue(double normalized) override {
     mDefaultValue = mTaper->ConstrainRealValue(mTaper->NormalizedToReal(normalized));
   }
@@ -103,7 +104,7 @@ public:
   // The length limit is not applied to the current value's text.
   bool GetValueString(int32_t, AAX_IString* out) const override { return GetValueString(out); }
   bool GetValueString(AAX_IString* out) const override {
-    return WriteText(out, [&](AAX_CString* text) { return mDisplay->ValueToString(mValue, text); });
+    return WriteText(out, [&](AAX_CString* text) { return mDisplay->ValueToString(Value(), text); });
   }
   // out receives the normalised form of what the text reads (constrained); the result is false when
   // the text reads nothing or a value outside the range.
@@ -160,7 +161,7 @@ public:
     mTaper = replacement;
     mForceUpdate = true;
     if (preserveValue) {
-      RequestValue(mValue);
+      RequestValue(Value());
     } else {
       ApplyNormalizedValue(normalized);
     }
@@ -180,8 +181,8 @@ public:
   // n itself to the host's automation.
   void ApplyNormalizedValue(double normalized) override {
     const T value = mTaper->NormalizedToReal(normalized);
-    if (!mForceUpdate && value == mValue) return;
-    mValue = value;
+    if (!mForceUpdate && value == Value()) return;
+    mValue.store(value, std::memory_order_relaxed);
     if (mAutomationDelegate) mAutomationDelegate->ReportValue(mIdentifier, normalized);
     mForceUpdate = false;
   }
@@ -200,7 +201,7 @@ public:
     EndTouch();
   }
 
-  T Value() const { return mValue; }
+  T Value() const { return mValue.load(std::memory_order_relaxed); }
   T DefaultValue() const { return mDefaultValue; }
 
 private:
@@ -221,7 +222,7 @@ private:
   bool ReadAs(U* out) const {
     if constexpr (std::is_same_v<T, U>) {
       if (!out) return false;
-      *out = mValue;
+      *out = Value();
       return true;
     } else {
       (void)out;
@@ -250,6 +251,10 @@ private:
   AAX_IDisplayDelegate<T>* mDisplay;                   // owned
   AAX_IAutomationDelegate* mAutomationDelegate = nullptr;  // not owned
   bool mForceUpdate = true;
-  T mValue{};
+  // Written by the host's parameter updates and read by the render on the audio thread without a
+  // lock: an atomic that never needs one. Relaxed order is enough: nothing else is published
+  // through it.
+  std::atomic<T> mValue{T{}};
+  static_assert(std::atomic<T>::is_always_lock_free, "the render reads the value without waiting");
   T mDefaultValue;
 };

@@ -46,10 +46,14 @@ public:
   const char* GetIdentifier() const override { return mIdentifier; }
   void SetName(const AAX_IString& name) override { mName.SetText(name.Text()); }
   const AAX_CString& GetName() const override { return mName; }
-  // Keyed by length: a name of a length already present replaces it.
+  // Keyed by length: a name of a length already present replaces it. A failed allocation adds
+  // nothing.
   void AddShortenedName(const AAX_IString& name) override {
-    const AAX_CString own(name.Text());
-    mShortenedNames[static_cast<int32_t>(own.TextLength())] = own;
+    AnswerHostCall(false, [&] {
+      const AAX_CString own(name.Text());
+      mShortenedNames.insert_or_assign(static_cast<int32_t>(own.TextLength()), own);
+      return true;
+    });
   }
   // The longest shortened name of at most numChars characters, else the shortest one; the full name
   // when numChars is negative or not below the name's length, or when there are none.
@@ -111,7 +115,7 @@ public:
   bool GetNormalizedValueFromString(const AAX_IString& text, double* out) const override {
     if (!out) return false;
     T value{};
-    if (!mDisplay->StringToValue(AAX_CString(text.Text()), &value)) return false;
+    if (!ReadText(text, &value)) return false;
     *out = mTaper->RealToNormalized(value);
     return InRange(value);
   }
@@ -128,7 +132,7 @@ public:
   }
   bool SetValueFromString(const AAX_IString& text) override {
     T value{};
-    if (!mDisplay->StringToValue(AAX_CString(text.Text()), &value)) return false;
+    if (!ReadText(text, &value)) return false;
     RequestValue(value);
     return true;
   }
@@ -148,15 +152,16 @@ public:
   int32_t GetType() const override { return mType; }
   void SetOrientation(int32_t orientation) override { mOrientation = orientation; }
   int32_t GetOrientation() const override { return mOrientation; }
-  // A null taper, one of another value type or one that is not this module's is ignored.
-  // preserveValue keeps the real value (constrained to the new range), otherwise the normalised
-  // position is kept.
+  // A null taper, one of another value type or one that is not this module's is ignored, and so is
+  // any when its copy cannot be made. preserveValue keeps the real value (constrained to the new
+  // range), otherwise the normalised position is kept.
   void SetTaperDelegate(const AAX_ITaperDelegateBase* taper, bool preserveValue) override {
     if (!AAX_ITaperDelegateBase::IsOwn(taper)) return;
     auto* typed = dynamic_cast<const AAX_ITaperDelegate<T>*>(taper);
     if (!typed) return;
     const double normalized = GetNormalizedValue();
-    AAX_ITaperDelegate<T>* replacement = typed->Clone();
+    AAX_ITaperDelegate<T>* replacement = AnswerHostCall(nullptr, [&] { return typed->Clone(); });
+    if (!replacement) return;
     delete mTaper;
     mTaper = replacement;
     mForceUpdate = true;
@@ -166,13 +171,15 @@ public:
       ApplyNormalizedValue(normalized);
     }
   }
-  // A null display, one of another value type or one that is not this module's is ignored. The host
-  // is told the value again so that it fetches the new text.
+  // A null display, one of another value type or one that is not this module's is ignored, and so is
+  // any when its copy cannot be made. The host is told the value again so that it fetches the new
+  // text.
   void SetDisplayDelegate(const AAX_IDisplayDelegateBase* display) override {
     if (!AAX_IDisplayDelegateBase::IsOwn(display)) return;
     auto* typed = dynamic_cast<const AAX_IDisplayDelegate<T>*>(display);
     if (!typed) return;
-    AAX_IDisplayDelegate<T>* replacement = typed->Clone();
+    AAX_IDisplayDelegate<T>* replacement = AnswerHostCall(nullptr, [&] { return typed->Clone(); });
+    if (!replacement) return;
     delete mDisplay;
     mDisplay = replacement;
     if (mAutomationDelegate) mAutomationDelegate->ReportValue(mIdentifier, GetNormalizedValue());
@@ -208,14 +215,22 @@ private:
   bool InRange(T value) const { return mTaper->GetMinimumValue() <= value && value <= mTaper->GetMaximumValue(); }
 
   // The display writes into a string of this module, which then goes to out through out's SetText
-  // slot (out may be the host's object); false for a null out.
+  // slot (out may be the host's object); false for a null out, and false with out unchanged when the
+  // display's work throws (a failed allocation).
   template <typename Display>
   static bool WriteText(AAX_IString* out, Display display) {
     if (!out) return false;
-    AAX_CString text;
-    const bool result = display(&text);
-    out->SetText(text.Text());
-    return result;
+    return AnswerHostCall(false, [&] {
+      AAX_CString text;
+      const bool result = display(&text);
+      out->SetText(text.Text());
+      return result;
+    });
+  }
+  // What the display reads in the text (read through its slots); false when it reads no value or
+  // its work throws.
+  bool ReadText(const AAX_IString& text, T* value) const {
+    return AnswerHostCall(false, [&] { return mDisplay->StringToValue(AAX_CString(text.Text()), value); });
   }
 
   template <typename U>

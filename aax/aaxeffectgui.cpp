@@ -56,15 +56,17 @@ void AAX_CEffectGUI::CloseOpenEditor() {
 }
 
 AAX_Result AAX_CEffectGUI::Initialize(IACFUnknown* hostUnknown) {
-  if (mController || mTransport || mEffectParameters) Uninitialize();
-  mController = new AAX_VController(hostUnknown);
-  if (!hostUnknown) return kAAXNoHostUnknown;
-  void* found = nullptr;
-  if (hostUnknown->QueryInterface(AcfIds::kEffectParameters, &found) == kACFOk)
-    mEffectParameters = static_cast<AAX_IACFEffectParameters*>(found);
-  mTransport = new AAX_VTransport(hostUnknown);
-  AdoptEditorGraphics();
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    if (mController || mTransport || mEffectParameters) Uninitialize();
+    mController = new AAX_VController(hostUnknown);
+    if (!hostUnknown) return kAAXNoHostUnknown;
+    void* found = nullptr;
+    if (hostUnknown->QueryInterface(AcfIds::kEffectParameters, &found) == kACFOk)
+      mEffectParameters = static_cast<AAX_IACFEffectParameters*>(found);
+    mTransport = new AAX_VTransport(hostUnknown);
+    AdoptEditorGraphics();
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectGUI::Uninitialize() {
@@ -77,15 +79,17 @@ AAX_Result AAX_CEffectGUI::Uninitialize() {
 AAX_Result AAX_CEffectGUI::NotificationReceived(uint32_t, const void*, uint32_t) { return kAAXOk; }
 
 AAX_Result AAX_CEffectGUI::SetViewContainer(IACFUnknown* viewContainer) {
-  if (viewContainer) {
-    mViewContainer = KeepViewContainer(viewContainer);
-    OpenEditorInHostView();
-    UpdateAllParameters();
-  } else {
-    mViewContainer = nullptr;
-    CloseEditorInHostView();
-  }
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    if (viewContainer) {
+      mViewContainer = KeepViewContainer(viewContainer);
+      OpenEditorInHostView();
+      UpdateAllParameters();
+    } else {
+      mViewContainer = nullptr;
+      CloseEditorInHostView();
+    }
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectGUI::GetViewSize(AAX_Point*) { return kAAXOk; }

@@ -3,7 +3,9 @@
 // host's view container when the host opens or closes the editor; a derived class supplies the
 // editor itself (AdoptEditorGraphics, OpenEditorInHostView, CloseEditorInHostView).
 //
-// Every operation runs on the host's user-interface thread; nothing here takes a lock.
+// Every operation runs on the host's user-interface thread; nothing here takes a lock. Initialize and
+// SetViewContainer answer 0x8000FFFF when their work throws (an allocation that fails) instead of
+// letting the exception out.
 #pragma once
 
 #include <cstdint>

@@ -74,20 +74,22 @@ void AAX_CEffectParameters::ReleaseHost() {
 }
 
 AAX_Result AAX_CEffectParameters::Initialize(IACFUnknown* controller) {
-  // Through the (virtual) Uninitialize, so that a derived class lets go of what it keeps of the old
-  // parameters and proxies before they are freed.
-  if (mController || mAutomationDelegate || mTransport) Uninitialize();
-  mController = new AAX_VController(controller);
-  mAutomationDelegate = new AAX_VAutomationDelegate(controller);
-  mParameterManager.SetAutomationDelegate(mAutomationDelegate);
-  mTransport = new AAX_VTransport(controller);
-  mPacketRelay.SetController(mController, this);
-  const AAX_Result prepared = PrepareEffect();
-  if (prepared != kAAXOk) return prepared;
-  AAX_CString bypass;
-  GetMasterBypassParameter(&bypass);
-  if (bypass.TextLength() > 0) mFilteredParameterIDs.insert(bypass.Text());
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    // Through the (virtual) Uninitialize, so that a derived class lets go of what it keeps of the old
+    // parameters and proxies before they are freed.
+    if (mController || mAutomationDelegate || mTransport) Uninitialize();
+    mController = new AAX_VController(controller);
+    mAutomationDelegate = new AAX_VAutomationDelegate(controller);
+    mParameterManager.SetAutomationDelegate(mAutomationDelegate);
+    mTransport = new AAX_VTransport(controller);
+    mPacketRelay.SetController(mController, this);
+    const AAX_Result prepared = PrepareEffect();
+    if (prepared != kAAXOk) return prepared;
+    AAX_CString bypass;
+    GetMasterBypassParameter(&bypass);
+    if (bypass.TextLength() > 0) mFilteredParameterIDs.insert(bypass.Text());
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::Uninitialize() {
@@ -143,36 +145,38 @@ AAX_Result AAX_CEffectParameters::GetParameterName(const char* id, AAX_IString* 
 
 AAX_Result AAX_CEffectParameters::GetParameterNameOfLength(const char* id, AAX_IString* out, int32_t length) {
   if (!out) return kAAXNullArgument;
-  const AAX_IParameter* p = mParameterManager.FindParameter(id);
-  if (!p) {
-    out->SetText("");
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    const AAX_IParameter* p = mParameterManager.FindParameter(id);
+    if (!p) {
+      out->SetText("");
+      return kAAXOk;
+    }
+    std::string name(p->GetShortenedName(length).Text());
+    if (name.size() > 255) name.resize(255);
+    if (name.empty()) return kAAXOk;
+    std::vector<std::string> candidates;
+    size_t start = 0;
+    for (;;) {
+      const size_t end = name.find('\n', start);
+      candidates.push_back(name.substr(start, end == std::string::npos ? std::string::npos : end - start));
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    // An empty line is no name: it never beats the cut of the name below.
+    const std::string* best = nullptr;
+    for (const std::string& c : candidates) {
+      const int64_t size = static_cast<int64_t>(c.size());
+      if (size > 0 && size <= length && (!best || size > static_cast<int64_t>(best->size()))) best = &c;
+    }
+    if (best) {
+      out->SetText(best->c_str());
+    } else if (length < 1) {
+      out->SetText("");
+    } else {
+      out->SetText(name.substr(0, static_cast<size_t>(length)).c_str());
+    }
     return kAAXOk;
-  }
-  std::string name(p->GetShortenedName(length).Text());
-  if (name.size() > 255) name.resize(255);
-  if (name.empty()) return kAAXOk;
-  std::vector<std::string> candidates;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = name.find('\n', start);
-    candidates.push_back(name.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  // An empty line is no name: it never beats the cut of the name below.
-  const std::string* best = nullptr;
-  for (const std::string& c : candidates) {
-    const int64_t size = static_cast<int64_t>(c.size());
-    if (size > 0 && size <= length && (!best || size > static_cast<int64_t>(best->size()))) best = &c;
-  }
-  if (best) {
-    out->SetText(best->c_str());
-  } else if (length < 1) {
-    out->SetText("");
-  } else {
-    out->SetText(name.substr(0, static_cast<size_t>(length)).c_str());
-  }
-  return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterDefaultNormalizedValue(const char* id, double* out) {
@@ -238,10 +242,12 @@ AAX_Result AAX_CEffectParameters::GetParameterValueFromString(const char* id, do
   if (!out) return kAAXNullArgument;
   const AAX_IParameter* p = mParameterManager.FindParameter(id);
   if (!p) return kAAXNoSuchParameter;
-  double n = 0.0;
-  if (!p->GetNormalizedValueFromString(text, &n)) return kAAXNullArgument;
-  *out = n;
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    double n = 0.0;
+    if (!p->GetNormalizedValueFromString(text, &n)) return kAAXNullArgument;
+    *out = n;
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterStringFromValue(const char* id, double value, AAX_IString* out,
@@ -251,20 +257,24 @@ AAX_Result AAX_CEffectParameters::GetParameterStringFromValue(const char* id, do
   if (!p) return kAAXNoSuchParameter;
   double n = 0.0;
   if (!HostNormalized(value, &n)) return kAAXNullArgument;
-  AAX_CString text;
-  if (!p->GetStringFromNormalizedValue(n, maxLength, text)) return kAAXNullArgument;
-  out->SetText(text.Text());
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    AAX_CString text;
+    if (!p->GetStringFromNormalizedValue(n, maxLength, text)) return kAAXNullArgument;
+    out->SetText(text.Text());
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterValueString(const char* id, AAX_IString* out, int32_t maxLength) {
   if (!out) return kAAXNullArgument;
   const AAX_IParameter* p = mParameterManager.FindParameter(id);
   if (!p) return kAAXNoSuchParameter;
-  AAX_CString text;
-  if (!p->GetValueString(maxLength, &text)) return kAAXNullArgument;
-  out->SetText(text.Text());
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    AAX_CString text;
+    if (!p->GetValueString(maxLength, &text)) return kAAXNullArgument;
+    out->SetText(text.Text());
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterNormalizedValue(const char* id, double* out) {
@@ -382,57 +392,63 @@ AAX_Result AAX_CEffectParameters::GetChunkSize(uint32_t chunkId, uint32_t* out) 
     *out = 0;
     return kAAXBadChunkId;
   }
-  BuildDefaultChunk();
-  const int32_t size = mChunkParser.GetChunkDataSize();
-  mChunkSize = size;
-  if (size < 0) return kAAXChunkSize;
-  *out = static_cast<uint32_t>(size);
-  return kAAXOk;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    BuildDefaultChunk();
+    const int32_t size = mChunkParser.GetChunkDataSize();
+    mChunkSize = size;
+    if (size < 0) return kAAXChunkSize;
+    *out = static_cast<uint32_t>(size);
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::GetChunk(uint32_t chunkId, AAX_ChunkRecord* record) {
   if (!record) return kAAXNullArgument;
   if (chunkId != kDefaultChunkId) return kAAXBadChunkId;
-  BuildDefaultChunk();
-  const int32_t size = mChunkParser.GetChunkDataSize();
-  if (size != mChunkSize || size == 0) return kAAXChunkSize;
-  record->version = mChunkParser.ChunkVersion();
-  std::memset(record->name, 0, sizeof record->name);
-  std::strncpy(record->name, kChunkName, sizeof record->name - 1);
-  return mChunkParser.GetChunkData(record);
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    BuildDefaultChunk();
+    const int32_t size = mChunkParser.GetChunkDataSize();
+    if (size != mChunkSize || size == 0) return kAAXChunkSize;
+    record->version = mChunkParser.ChunkVersion();
+    std::memset(record->name, 0, sizeof record->name);
+    std::strncpy(record->name, kChunkName, sizeof record->name - 1);
+    return mChunkParser.GetChunkData(record);
+  });
 }
 
 AAX_Result AAX_CEffectParameters::SetChunk(uint32_t chunkId, const AAX_ChunkRecord* record) {
   if (!record) return kAAXNullArgument;
   if (chunkId != kDefaultChunkId) return kAAXBadChunkId;
-  if (!mChunkParser.LoadChunk(record)) return kAAXChunkSize;
-  for (int32_t i = 0; i < mParameterManager.ParameterCount(); ++i) {
-    AAX_IParameter* p = mParameterManager.ParameterAt(i);
-    if (!p || mFilteredParameterIDs.count(p->GetIdentifier())) continue;
-    const char* name = p->GetIdentifier();
-    double d = 0.0;
-    int32_t n = 0;
-    AAX_CString text;
-    switch (ProbeValue(*p).type) {
-      case Probe::kFloat:
-        if (mChunkParser.FindDouble(name, &d)) p->WriteFloat(ToSingle(d));
-        break;
-      case Probe::kInt32:
-        if (mChunkParser.FindInt32(name, &n)) p->WriteInt32(n);
-        break;
-      case Probe::kBool:
-        if (mChunkParser.FindInt32(name, &n)) p->WriteBool(n != 0);
-        break;
-      case Probe::kDouble:
-        if (mChunkParser.FindDouble(name, &d)) p->WriteDouble(d);
-        break;
-      case Probe::kText:
-        if (mChunkParser.FindString(name, &text)) p->WriteString(text);
-        break;
-      case Probe::kNone: break;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    if (!mChunkParser.LoadChunk(record)) return kAAXChunkSize;
+    for (int32_t i = 0; i < mParameterManager.ParameterCount(); ++i) {
+      AAX_IParameter* p = mParameterManager.ParameterAt(i);
+      if (!p || mFilteredParameterIDs.count(p->GetIdentifier())) continue;
+      const char* name = p->GetIdentifier();
+      double d = 0.0;
+      int32_t n = 0;
+      AAX_CString text;
+      switch (ProbeValue(*p).type) {
+        case Probe::kFloat:
+          if (mChunkParser.FindDouble(name, &d)) p->WriteFloat(ToSingle(d));
+          break;
+        case Probe::kInt32:
+          if (mChunkParser.FindInt32(name, &n)) p->WriteInt32(n);
+          break;
+        case Probe::kBool:
+          if (mChunkParser.FindInt32(name, &n)) p->WriteBool(n != 0);
+          break;
+        case Probe::kDouble:
+          if (mChunkParser.FindDouble(name, &d)) p->WriteDouble(d);
+          break;
+        case Probe::kText:
+          if (mChunkParser.FindString(name, &text)) p->WriteString(text);
+          break;
+        case Probe::kNone: break;
+      }
     }
-  }
-  return kAAXOk;
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::CompareActiveChunk(const AAX_ChunkRecord* record, AAX_CBoolean* isEqual) {
@@ -441,29 +457,31 @@ AAX_Result AAX_CEffectParameters::CompareActiveChunk(const AAX_ChunkRecord* reco
     *isEqual = 1;
     return kAAXOk;
   }
-  *isEqual = 0;
-  if (!mChunkParser.LoadChunk(record)) return kAAXOk;
-  for (int32_t i = 0; i < mParameterManager.ParameterCount(); ++i) {
-    const AAX_IParameter* p = mParameterManager.ParameterAt(i);
-    if (!p || mFilteredParameterIDs.count(p->GetIdentifier())) continue;
-    const char* name = p->GetIdentifier();
-    const Probed v = ProbeValue(*p);
-    double d = 0.0;
-    int32_t n = 0;
-    AAX_CString text;
-    bool same = false;
-    switch (v.type) {
-      case Probe::kFloat: same = mChunkParser.FindDouble(name, &d) && ToSingle(d) == v.f; break;
-      case Probe::kInt32: same = mChunkParser.FindInt32(name, &n) && n == v.i; break;
-      case Probe::kBool: same = mChunkParser.FindInt32(name, &n) && (n != 0) == v.b; break;
-      case Probe::kDouble: same = mChunkParser.FindDouble(name, &d) && ToSingle(d) == ToSingle(v.d); break;
-      case Probe::kText: same = mChunkParser.FindString(name, &text) && text == v.text; break;
-      case Probe::kNone: same = true; break;
+  return AnswerHostCall(kACFUnexpected, [&]() -> AAX_Result {
+    *isEqual = 0;
+    if (!mChunkParser.LoadChunk(record)) return kAAXOk;
+    for (int32_t i = 0; i < mParameterManager.ParameterCount(); ++i) {
+      const AAX_IParameter* p = mParameterManager.ParameterAt(i);
+      if (!p || mFilteredParameterIDs.count(p->GetIdentifier())) continue;
+      const char* name = p->GetIdentifier();
+      const Probed v = ProbeValue(*p);
+      double d = 0.0;
+      int32_t n = 0;
+      AAX_CString text;
+      bool same = false;
+      switch (v.type) {
+        case Probe::kFloat: same = mChunkParser.FindDouble(name, &d) && ToSingle(d) == v.f; break;
+        case Probe::kInt32: same = mChunkParser.FindInt32(name, &n) && n == v.i; break;
+        case Probe::kBool: same = mChunkParser.FindInt32(name, &n) && (n != 0) == v.b; break;
+        case Probe::kDouble: same = mChunkParser.FindDouble(name, &d) && ToSingle(d) == ToSingle(v.d); break;
+        case Probe::kText: same = mChunkParser.FindString(name, &text) && text == v.text; break;
+        case Probe::kNone: same = true; break;
+      }
+      if (!same) return kAAXOk;
     }
-    if (!same) return kAAXOk;
-  }
-  *isEqual = 1;
-  return kAAXOk;
+    *isEqual = 1;
+    return kAAXOk;
+  });
 }
 
 AAX_Result AAX_CEffectParameters::GetNumberOfChanges(int32_t* out) {

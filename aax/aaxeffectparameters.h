@@ -6,7 +6,8 @@
 //
 // At the host boundary: an out pointer that is null answers -20002 and nothing is written; a
 // normalised value or delta that is NaN or infinite answers -20002 and changes nothing; a finite
-// normalised value is limited to 0..1 before it reaches a parameter.
+// normalised value is limited to 0..1 before it reaches a parameter; an operation whose work throws
+// (an allocation that fails) answers 0x8000FFFF instead of letting the exception out.
 #pragma once
 
 #include <cstdint>

@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 typedef int32_t AAX_Result;
 typedef int32_t ACFResult;
@@ -119,6 +120,18 @@ public:
 private:
   ACFResult mCode;
 };
+
+// Runs the work of an operation the host calls: whatever the work throws (a failed allocation above
+// all) is answered `failure` instead of leaving the module, as the module's entry points answer
+// kACFUnexpected.
+template <typename Work>
+std::invoke_result_t<Work&> AnswerHostCall(std::invoke_result_t<Work&> failure, Work&& work) noexcept {
+  try {
+    return work();
+  } catch (...) {
+    return failure;
+  }
+}
 
 // The reference-counted unknown that every host interface starts with.
 struct IACFUnknown {

@@ -1,5 +1,7 @@
 #include "aax/aaxpacket.h"
 
+#include <string_view>
+
 #include "aax/aaxproxies.h"
 
 AAX_CPacketRelay::AAX_CPacketRelay() : mLock(AAX_COwnedMutex::Create()) {}
@@ -16,7 +18,7 @@ AAX_CPacketRelay::~AAX_CPacketRelay() {
 int32_t AAX_CPacketRelay::MarkPacketsDirty(const char* identifier, bool dirty) {
   OwnedMutexScope scope(mLock);
   if (!identifier) return 0;
-  auto range = mRegistrations.equal_range(std::string(identifier));
+  auto range = mRegistrations.equal_range(std::string_view(identifier));
   for (auto it = range.first; it != range.second; ++it)
     if (it->second.first) it->second.first->dirty = dirty;
   return 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -54,7 +55,8 @@ public:
 
 private:
   std::map<int32_t, std::unique_ptr<PacketRecord>> mPackets;  // owned
-  std::multimap<std::string, std::pair<PacketRecord*, std::unique_ptr<PacketHandler>>> mRegistrations;  // handlers owned
+  // Handlers owned; looked up by the identifier text as it is, so that marking never allocates.
+  std::multimap<std::string, std::pair<PacketRecord*, std::unique_ptr<PacketHandler>>, std::less<>> mRegistrations;
   AAX_IController* mController = nullptr;  // not owned
   AAX_CEffectParameters* mOwner = nullptr;  // not owned
   AAX_COwnedMutex* mLock = nullptr;         // owned

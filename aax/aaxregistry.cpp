@@ -1,6 +1,7 @@
 #include "aax/aaxregistry.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "aax/aaxproxies.h"
 
@@ -31,9 +32,8 @@ void AAX_CParameterRegistry::RemoveAllParameters() {
 
 AAX_IParameter* AAX_CParameterRegistry::FindParameter(const char* identifier) const {
   if (!identifier) return nullptr;
-  const std::string key(identifier);
-  auto it = mIndex.lower_bound(key);
-  return (it != mIndex.end() && it->first == key) ? it->second : nullptr;
+  auto it = mIndex.find(std::string_view(identifier));
+  return it != mIndex.end() ? it->second : nullptr;
 }
 
 int32_t AAX_CParameterRegistry::IndexOfParameter(const char* identifier) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,5 +39,7 @@ public:
 private:
   AAX_IAutomationDelegate* mAutomationDelegate = nullptr;  // not owned
   std::vector<AAX_IParameter*> mParameters;                // owned, in the order of insertion
-  std::map<std::string, AAX_IParameter*> mIndex;           // not owned: identifier -> parameter (bytewise order)
+  // Not owned: identifier -> parameter (bytewise order); looked up by the host's text as it is, so
+  // that a lookup never allocates.
+  std::map<std::string, AAX_IParameter*, std::less<>> mIndex;
 };

@@ -106,6 +106,28 @@ TEST(AAX_CEffectGUI, ViewContainerOpensThenUpdatesAndNullClosesOnce) {
   EXPECT_EQ(in.gui->closes, 2);
 }
 
+// A hook whose work throws (an allocation that fails) makes Initialize or SetViewContainer answer
+// 0x8000FFFF; no exception leaves the object.
+TEST(AAX_CEffectGUI, SlotsWhoseWorkThrowsAnswerUnexpected) {
+  const struct {
+    const char* hook;
+    bool opening;
+  } rows[] = {{"adopt", false}, {"open", true}, {"update", true}};
+  for (const auto& r : rows) {
+    Instance in;
+    in.host.viewContainer->nativeView = &in;
+    in.gui->failingHook = r.hook;
+    const AAX_Result initialized = in.face->Initialize(in.host.unknown->Unknown());
+    if (!r.opening) {
+      EXPECT_EQ(initialized, kACFUnexpected) << r.hook;
+      continue;
+    }
+    EXPECT_EQ(initialized, 0) << r.hook;
+    EXPECT_EQ(in.face->SetViewContainer(in.host.viewUnknown->Unknown()), kACFUnexpected) << r.hook;
+    EXPECT_EQ(in.face->SetViewContainer(nullptr), 0) << r.hook;
+  }
+}
+
 TEST(AAX_CEffectGUI, UninitializeAndLastReleaseCloseAnOpenEditor) {
   {
     Instance in;

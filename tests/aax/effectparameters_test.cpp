@@ -5,11 +5,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "tests/aax/fakehost.h"
+#include "tests/aax/fakeparameter.h"
 #include "tests/aax/testeffect.h"
 
 using aaxtest::AutomationCalls;
@@ -442,6 +445,44 @@ TEST(AAX_CEffectParameters, FailingPrepareEndsInitializeAndBypassIsFilteredOnlyO
   EXPECT_TRUE(plain.effect->FilteredIdentifiers().empty());
   Hosted bypassed;
   EXPECT_EQ(bypassed.effect->FilteredIdentifiers(), (std::set<std::string>{"MasterBypassID"}));
+}
+
+// Work that throws inside a host-called slot (an allocation that fails) is answered 0x8000FFFF; no
+// exception leaves the object.
+TEST(AAX_CEffectParameters, SlotsWhoseWorkThrowsAnswerUnexpected) {
+  Hosted failingPrepare(true, [](TestEffect&) { throw std::bad_alloc(); });
+  EXPECT_EQ(failingPrepare.result, kACFUnexpected);
+  FakeParameter* parameter = nullptr;
+  Hosted h(true, [&](TestEffect& e) {
+    parameter = new FakeParameter("1", nullptr);
+    e.ParameterRegistry().AddParameter(parameter);
+  });
+  ASSERT_EQ(h.result, 0);
+  parameter->failing = true;
+  Record chunk(4);
+  chunk.Get()->size = 4;
+  chunk.Get()->chunkId = kElck;
+  std::memset(chunk.Get()->Data(), 1, 4);  // the format mark and no values
+  AAX_CString text("old");
+  double n = 0.5;
+  uint32_t size = 0;
+  AAX_CBoolean equal = 0;
+  const struct {
+    const char* slot;
+    std::function<AAX_Result()> call;
+  } slots[] = {
+      {"GetParameterNameOfLength", [&] { return h.face->GetParameterNameOfLength("1", &text, 4); }},
+      {"GetParameterValueFromString", [&] { return h.face->GetParameterValueFromString("1", &n, text); }},
+      {"GetParameterStringFromValue", [&] { return h.face->GetParameterStringFromValue("1", 0.5, &text, 8); }},
+      {"GetParameterValueString", [&] { return h.face->GetParameterValueString("1", &text, 8); }},
+      {"GetChunkSize", [&] { return h.face->GetChunkSize(kElck, &size); }},
+      {"GetChunk", [&] { return h.face->GetChunk(kElck, chunk.Get()); }},
+      {"SetChunk", [&] { return h.face->SetChunk(kElck, chunk.Get()); }},
+      {"CompareActiveChunk", [&] { return h.face->CompareActiveChunk(chunk.Get(), &equal); }},
+  };
+  for (const auto& s : slots) EXPECT_EQ(s.call(), kACFUnexpected) << s.slot;
+  EXPECT_STREQ(text.Text(), "old");
+  EXPECT_EQ(n, 0.5);
 }
 
 TEST(AAX_CEffectParameters, TeardownWithdrawsParametersBeforeTheProxiesGo) {

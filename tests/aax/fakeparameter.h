@@ -1,8 +1,10 @@
 // A stand-in AAX parameter for the registry tests: an identifier, the automation delegate it was
-// bound to, and a shared event list that records binding and deletion.
+// bound to, and a shared event list that records binding and deletion. Set failing, its name, text
+// and value reads throw std::bad_alloc, as an allocation that fails inside them would.
 #pragma once
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@ public:
 
   AAX_IAutomationDelegate* boundDelegate = nullptr;
   int binds = 0;
+  bool failing = false;
 
   void Destroy() override {
     if (mEvents) mEvents->push_back(std::string("destroy ") + mIdentifier);
@@ -27,7 +30,10 @@ public:
   void SetName(const AAX_IString& name) override { mName.SetText(name.Text()); }
   const AAX_CString& GetName() const override { return mName; }
   void AddShortenedName(const AAX_IString&) override {}
-  const AAX_CString& GetShortenedName(int32_t) const override { return mName; }
+  const AAX_CString& GetShortenedName(int32_t) const override {
+    MayFail();
+    return mName;
+  }
   void ClearShortenedNames() override {}
   bool IsAutomatable() const override { return true; }
   void BindAutomationDelegate(AAX_IAutomationDelegate* delegate) override {
@@ -46,16 +52,17 @@ public:
   uint32_t GetNumberOfSteps() const override { return 128; }
   uint32_t GetStepValue() const override { return 0; }
   void SetStepValue(uint32_t) override {}
-  bool GetValueString(int32_t, AAX_IString*) const override { return false; }
-  bool GetValueString(AAX_IString*) const override { return false; }
-  bool GetNormalizedValueFromString(const AAX_IString&, double*) const override { return false; }
-  bool GetStringFromNormalizedValue(double, int32_t, AAX_IString&) const override { return false; }
-  bool GetStringFromNormalizedValue(double, AAX_IString&) const override { return false; }
+  bool GetValueString(int32_t, AAX_IString*) const override { return MayFail(); }
+  bool GetValueString(AAX_IString*) const override { return MayFail(); }
+  bool GetNormalizedValueFromString(const AAX_IString&, double*) const override { return MayFail(); }
+  bool GetStringFromNormalizedValue(double, int32_t, AAX_IString&) const override { return MayFail(); }
+  bool GetStringFromNormalizedValue(double, AAX_IString&) const override { return MayFail(); }
   bool SetValueFromString(const AAX_IString&) override { return false; }
   bool ReadBool(bool*) const override { return false; }
   bool ReadInt32(int32_t*) const override { return false; }
   bool ReadFloat(float*) const override { return false; }
   bool ReadDouble(double* out) const override {
+    MayFail();
     *out = mValue;
     return true;
   }
@@ -77,6 +84,12 @@ public:
   void ApplyNormalizedValue(double n) override { mValue = n; }
 
 private:
+  // false, or the throw when failing.
+  bool MayFail() const {
+    if (failing) throw std::bad_alloc();
+    return false;
+  }
+
   char mIdentifier[32];
   AAX_CString mName;
   double mValue = 0.0;

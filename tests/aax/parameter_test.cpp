@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -413,4 +414,63 @@ TEST(AAX_CParameter, DelegatesOfTheHostAreIgnored) {
   AAX_CString out;
   EXPECT_TRUE(own->GetValueString(&out));
   EXPECT_EQ(Text(out), "-36.00dB");
+}
+
+namespace {
+
+// A display whose conversions throw std::bad_alloc, as an allocation that fails inside them would;
+// its copy too when asked.
+class FailingDisplay final : public AAX_IDisplayDelegate<double> {
+public:
+  explicit FailingDisplay(bool copyFails) : mCopyFails(copyFails) {}
+  FailingDisplay* Clone() const override {
+    if (mCopyFails) throw std::bad_alloc();
+    return new FailingDisplay(*this);
+  }
+  bool ValueToString(double, int32_t, AAX_CString*) const override { throw std::bad_alloc(); }
+  bool ValueToString(double, AAX_CString*) const override { throw std::bad_alloc(); }
+  bool StringToValue(const AAX_CString&, double*) const override { throw std::bad_alloc(); }
+
+private:
+  bool mCopyFails;
+};
+
+// The framework's curve, but its copy cannot be made.
+class UncopiableTaper final : public AAX_ITaperDelegate<double> {
+public:
+  UncopiableTaper* Clone() const override { throw std::bad_alloc(); }
+  double GetMaximumValue() const override { return mCurve.GetMaximumValue(); }
+  double GetMinimumValue() const override { return mCurve.GetMinimumValue(); }
+  double ConstrainRealValue(double v) const override { return mCurve.ConstrainRealValue(v); }
+  double NormalizedToReal(double n) const override { return mCurve.NormalizedToReal(n); }
+  double RealToNormalized(double v) const override { return mCurve.RealToNormalized(v); }
+
+private:
+  AAX_CIFxTaperDelegate<double> mCurve{-96.0, 0.0, 1.0};
+};
+
+}  // namespace
+
+// Work that throws inside a slot (an allocation that fails) answers false and changes nothing; no
+// exception leaves the parameter.
+TEST(AAX_CParameter, SlotsWhoseWorkThrowsAnswerFalseAndChangeNothing) {
+  AAX_CParameter<double> p("1", AAX_CString("Level"), -12.0, AAX_CIFxTaperDelegate<double>(-48.0, 0.0, 1.0),
+                           FailingDisplay(false), true);
+  AAX_CString out("old");
+  double n = 7.0;
+  EXPECT_FALSE(p.GetValueString(&out));
+  EXPECT_FALSE(p.GetValueString(8, &out));
+  EXPECT_FALSE(p.GetStringFromNormalizedValue(0.5, out));
+  EXPECT_FALSE(p.GetStringFromNormalizedValue(0.5, 8, out));
+  EXPECT_EQ(Text(out), "old");
+  EXPECT_FALSE(p.GetNormalizedValueFromString(AAX_CString("-6"), &n));
+  EXPECT_EQ(n, 7.0);
+  EXPECT_FALSE(p.SetValueFromString(AAX_CString("-6")));
+  const UncopiableTaper taper;
+  p.SetTaperDelegate(&taper, true);
+  p.SetTaperDelegate(&taper, false);
+  const FailingDisplay display(true);
+  p.SetDisplayDelegate(&display);
+  EXPECT_EQ(p.Value(), -12.0);
+  EXPECT_EQ(p.GetNormalizedValue(), 0.75);  // -12 on -48..0: the taper stayed
 }

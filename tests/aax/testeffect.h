@@ -1,11 +1,14 @@
 // A small effect and a GUI on the library's bases for the AAX tests. The effect adds, by default, a
 // double parameter "1" ("Top Threshold", -48..0 dB, default -24), an int parameter "2" ("Ratio
 // Step", 0..10, default 3, 11 steps, discrete, not automatable) and a bool "MasterBypassID" ("Master
-// Bypass", "bypass"/"on"); a test can give its own set instead. The GUI counts its hook calls.
+// Bypass", "bypass"/"on"); a test can give its own set instead. The GUI counts its hook calls; the
+// hook named in failingHook ("adopt", "open", "update") throws std::bad_alloc, as an allocation that
+// fails inside it would.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -78,10 +81,12 @@ public:
   ~TestGUI() override { mEvents->push_back("gui destroyed"); }
 
   void AdoptEditorGraphics() override {
+    MayFail("adopt");
     ++adoptions;
     mEvents->push_back(GetParametersInterface() ? "adopt" : "adopt without effect");
   }
   void OpenEditorInHostView() override {
+    MayFail("open");
     ++opens;
     mEvents->push_back(GetNativeView() ? "open in view" : "open without view");
   }
@@ -94,13 +99,19 @@ public:
     mEvents->push_back("release graphics");
   }
   AAX_Result OnParameterUpdate(const char* id) override {
+    MayFail("update");
     mEvents->push_back(std::string("update ") + id);
     return kAAXOk;
   }
 
   int adoptions = 0, opens = 0, closes = 0, graphicsReleases = 0;
+  std::string failingHook;
 
 private:
+  void MayFail(const char* hook) const {
+    if (failingHook == hook) throw std::bad_alloc();
+  }
+
   std::vector<std::string>* mEvents;
 };
 

@@ -194,12 +194,23 @@ TEST(AaxBinding, LatencyAndEditorSizeReachTheHostOnlyWhenConnected) {
   p.face->Uninitialize();
 }
 
-// A small plug-in on the binding that counts its resets and can fail its processing.
+// A small plug-in on the binding that counts its resets, notes its resets and parameter
+// announcements in order, and can fail its processing.
 class TestFx : public IFxAAX {
  public:
-  explicit TestFx(bool takesMidi = false)
-      : IFxAAX(IFxCreateArgs(), 0, "2-2", 1, "t", "t", "t", 1, 'Test', 'Test', 0, takesMidi, false, false) {}
-  void ResetAudio() override { resetFrames.push_back(BlockFrames()); }
+  explicit TestFx(bool takesMidi = false, int params = 0)
+      : IFxAAX(IFxCreateArgs(), params, "2-2", 1, "t", "t", "t", 1, 'Test', 'Test', 0, takesMidi, false, false) {
+    for (int i = 0; i < params; ++i) GetParam(i)->InitContinuous("Level", 0.0, -1.0, 1.0, 0.01);
+  }
+  void ResetAudio() override {
+    resetFrames.push_back(BlockFrames());
+    events.push_back("audio reset");
+  }
+  void ParamChanged(int paramIdx, ParamChangeSource source) override {
+    const std::string from = source == kSourceReset ? "reset" : std::to_string(source);
+    events.push_back("changed " + std::to_string(paramIdx) + " by " + from);
+  }
+  std::vector<std::string> events;
   void ReceiveMidi(const IMidiEvent* e) override {
     midi.push_back({e->mFrameOffset, e->mStatusByte, e->mDataByte1, e->mDataByte2});
   }
@@ -248,6 +259,20 @@ TEST(AaxBinding, BlockSizeChangesResizeAndResetOncePerChange) {
   }
   // Each change resized the pins before its reset.
   EXPECT_EQ((std::vector<int>{1024, 512, 256, 1024}), fx->resetFrames);
+  fx->Face()->Uninitialize();
+  fx->Face()->Release();
+}
+
+// The engines follow the parameters only through their announcements: the start-up announces every
+// parameter once, as a reset, after the reset of the audio.
+TEST(AaxBinding, StartUpAnnouncesEveryParameterAfterTheReset) {
+  FakeHost host;
+  host.controller->succeed = true;
+  auto* fx = new TestFx(false, 3);
+  fx->Face()->AddRef();
+  ASSERT_EQ(0, fx->Face()->Initialize(host.unknown->Unknown()));
+  EXPECT_EQ((std::vector<std::string>{"audio reset", "changed 0 by reset", "changed 1 by reset", "changed 2 by reset"}),
+            fx->events);
   fx->Face()->Uninitialize();
   fx->Face()->Release();
 }

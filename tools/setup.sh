@@ -147,7 +147,7 @@ fi
 # leaves the rest of the setup standing: it is written to $x86_failed for tools/build.sh and test.sh.
 x86_fail() {
   echo "x86 emulation not prepared: $*" > "$x86_failed"
-  log "$(cat "$x86_failed") (rerun \"bash tools/setup.sh\" as root to try again)"
+  log "$(cat "$x86_failed"); rerun \"bash tools/setup.sh\" as root to try again"
   exit 0
 }
 if x86_tools_present; then
@@ -156,8 +156,8 @@ if x86_tools_present; then
     : > "$cache/x86wine-setup.log"
     x86wine_setup() { sh "$x86_tools/setup.sh" "$x86_state" >>"$cache/x86wine-setup.log" 2>&1; }
     try "preparing the x86wine tools" x86wine_setup ||
-      x86_fail "$x86_tools/setup.sh $x86_state failed three times (see $cache/x86wine-setup.log)"
-    x86_state_ready || x86_fail "$x86_tools/setup.sh $x86_state left no qemu-i386, trapfix shim or 32-bit Wine"
+      x86_fail "the x86wine tools' setup failed three times, see $cache/x86wine-setup.log"
+    x86_state_ready || x86_fail "the x86wine tools' setup left no qemu-i386, trapfix shim or 32-bit Wine in $x86_state"
     rm -f "$x86_prefix/.quibel-ready"   # a new 32-bit Wine: the prefix is made again with it
   fi
   if ! x86_prefix_ready; then

@@ -2,7 +2,7 @@
 # the x86 emulation stands. The 32-bit Windows programs run under Wine through qemu-i386 with the x86wine
 # tools beside the project; their state (qemu, the trapfix shim, a private 32-bit Wine unless the system
 # has one) lives in $cache/x86wine, the x86 Wine prefix in $cache/wine32.
-x86_tools=$repo/../shared/tools/x86wine
+x86_tools=$(cd "$repo/.." && pwd)/shared/tools/x86wine
 x86_state=$cache/x86wine
 x86_prefix=$cache/wine32
 x86_failed=$cache/x86wine.failed   # one line, written by tools/setup.sh when it could not prepare them
@@ -43,7 +43,7 @@ x86_status() {
     else
       x86_why="the x86 emulation in $x86_state or the x86 prefix $x86_prefix is not prepared"
     fi
-    x86_why="$x86_why (rerun 'bash tools/setup.sh' as root to prepare it)"
+    x86_why="$x86_why; rerun 'bash tools/setup.sh' as root to prepare it"
   fi
 }
 

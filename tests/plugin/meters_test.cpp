@@ -198,18 +198,27 @@ TEST(MeterFeeding, MarksEveryControlAndChangesNoOtherValue) {
   EXPECT_EQ(g->Control(1)->mValue, 1.5);
 }
 
-TEST(MeterFeeding, RunsAfterEveryProcessedBlockOnly) {
-  Plugin p;
-  p->SetSampleRate(44100.0);
-  p->ChangeBlockSize(64);
-  p->ResetAudio();
-  std::vector<double> inL(64, 0.0), inR(64, 0.0), outL(64), outR(64);
+namespace {
+// The plug-in set up for blocks of 64 frames at 44.1 kHz, with one block of both channels at a level.
+struct Block64 {
+  Block64(Plugin& p, double level) : inL(64, level), inR(64, level), outL(64), outR(64) {
+    p->SetSampleRate(44100.0);
+    p->ChangeBlockSize(64);
+    p->ResetAudio();
+  }
+  std::vector<double> inL, inR, outL, outR;
   double* in[2] = {inL.data(), inR.data()};
   double* out[2] = {outL.data(), outR.data()};
+};
+}  // namespace
+
+TEST(MeterFeeding, RunsAfterEveryProcessedBlockOnly) {
+  Plugin p;
+  Block64 b(p, 0.0);
   p->FeedMeters(1.0, 0.0);
-  p->ProcessSamples(in, out, 0);  // no frames: no feeding
+  p->ProcessSamples(b.in, b.out, 0);  // no frames: no feeding
   EXPECT_EQ(p->DotView()->mInputLevelDb.load(), 0.0);
-  p->ProcessSamples(in, out, 64);  // silence
+  p->ProcessSamples(b.in, b.out, 64);  // silence
   EXPECT_EQ(p->DotView()->mInputLevelDb.load(), -kInf);
   EXPECT_EQ(p->DotView()->mGainChangeDb.load(), p->Engine().mGainChangeDb);
 }
@@ -247,12 +256,7 @@ TEST(MeterFeeding, AResizeThatDeletesTheControlsLeavesNoViewBehind) {
   // IGraphics::SetEditorSize deletes every control; the caller rebuilds them. Blocks, parameter
   // changes and the curve before the rebuild reach no deleted view, and after it the new views.
   Plugin p;
-  p->SetSampleRate(44100.0);
-  p->ChangeBlockSize(64);
-  p->ResetAudio();
-  std::vector<double> inL(64, 0.25), inR(64, 0.25), outL(64), outR(64);
-  double* in[2] = {inL.data(), inR.data()};
-  double* out[2] = {outL.data(), outR.data()};
+  Block64 b(p, 0.25);
   IGraphics* g = p.Graphics();
   const int dotIndex = g->ControlCount() - 1;
   g->SetEditorSize(700, 500);
@@ -262,7 +266,7 @@ TEST(MeterFeeding, AResizeThatDeletesTheControlsLeavesNoViewBehind) {
   EXPECT_EQ(p->ReductionView(), nullptr);
   {
     SyncLockScope lock(p->Lock());
-    p->ProcessSamples(in, out, 64);
+    p->ProcessSamples(b.in, b.out, 64);
   }
   p->ParamChanged(kTopThreshold, kSourceHost);
   p->RefreshCurve();
@@ -275,7 +279,7 @@ TEST(MeterFeeding, AResizeThatDeletesTheControlsLeavesNoViewBehind) {
   EXPECT_EQ(p->DotView(), dot);
   {
     SyncLockScope lock(p->Lock());
-    p->ProcessSamples(in, out, 64);
+    p->ProcessSamples(b.in, b.out, 64);
   }
   EXPECT_EQ(dot->mGainChangeDb.load(), p->Engine().mGainChangeDb);
 }

@@ -524,8 +524,10 @@ void IFxVST::ConnectGraphics(IGraphics* graphics) {
 }
 
 void IFxVST::ChangeLatency(int samples) {
-  mEffect.initialDelay = samples < 0 ? 0 : samples;  // the base's own limit: never below 0
+  // The record carries the latency as the base keeps it (never below 0). The host is not told, so
+  // nothing sees the record between the two steps.
   IFxBase::ChangeLatency(samples);
+  mEffect.initialDelay = LatencySamples();
 }
 
 // ---------------------------------------------------------------- parameters and processing

@@ -73,7 +73,8 @@ class IFxVST : public IFxBase {
   void AdaptToHost() override;
   // The base's attachment, then the editor flag and rectangle; constructor's thread; takes mLock.
   void ConnectGraphics(IGraphics* graphics) override;
-  // Sets the record's initialDelay, then the base's behaviour; UI thread; no lock of its own.
+  // The base's behaviour, then the record's initialDelay from the latency the base keeps; UI thread;
+  // no lock of its own.
   void ChangeLatency(int samples) override;
   // One event to the host through audioMasterProcessEvents, true when it answers 1; audio thread;
   // mLock held.

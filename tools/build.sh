@@ -11,6 +11,8 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 cache=${QUIBEL_CACHE:-$repo/.cache}
+# shellcheck source=tools/x86.sh
+. tools/x86.sh
 
 bash tools/setup.sh
 for preset in win64 win32; do
@@ -34,7 +36,7 @@ echo "== QuibelOmbrelux (x86-64) in the test host, under Wine"
 . tools/xvfb.sh
 # Wine's own background programs hold the display: they end before it does.
 prefix=${QUIBEL_WINEPREFIX:-$cache/wine64}
-trap 'for p in "$prefix" "$cache/wine32"; do WINEPREFIX="$p" /usr/lib/wine/wineserver -k 2>/dev/null || true; done; stop_xvfb' EXIT
+trap 'for p in "$prefix" "$x86_prefix"; do WINEPREFIX="$p" /usr/lib/wine/wineserver -k 2>/dev/null || true; done; stop_xvfb' EXIT
 start_xvfb
 shot=$repo/build/out/editor.png
 tools/wine64-run.sh build/win64/tools/vst3host/qhost.exe --bundle "$repo/$out" --screenshot "$shot" "$@"
@@ -44,8 +46,6 @@ echo "== QuibelOmbrelux AAX (x86-64) in the AAX test host, under Wine"
 tools/wine64-run.sh build/win64/tools/aaxhost/qaaxhost.exe --bundle "$repo/$aax"
 
 echo "== QuibelOmbrelux VST2 (x86) in the VST2 test host, under Wine"
-# shellcheck source=tools/x86.sh
-. tools/x86.sh
 x86_status
 if [ "$x86" = yes ]; then
   tools/wine32-run.sh build/win32/tools/vst2host/qhost2.exe --module "$repo/build/out/QuibelOmbrelux.dll"

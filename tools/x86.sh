@@ -1,10 +1,10 @@
 # Sourced by tools/setup.sh, tools/build.sh and tools/test.sh (after they set $repo and $cache): where
 # the x86 emulation stands. The 32-bit Windows programs run under Wine through qemu-i386 with the x86wine
 # tools beside the project; their state (qemu, the trapfix shim, a private 32-bit Wine unless the system
-# has one) lives in $cache/x86wine, the x86 Wine prefix in $cache/wine32.
+# has one) lives in $cache/x86wine, the x86 Wine prefix in $cache/wine32 (or QUIBEL_WINEPREFIX32).
 x86_tools=$(cd "$repo/.." && pwd)/shared/tools/x86wine
 x86_state=$cache/x86wine
-x86_prefix=$cache/wine32
+x86_prefix=${QUIBEL_WINEPREFIX32:-$cache/wine32}   # as tools/wine32-run.sh takes it
 x86_failed=$cache/x86wine.failed   # one line, written by tools/setup.sh when it could not prepare them
 
 x86_tools_present() { [ -x "$x86_tools/x86ns" ] && [ -f "$x86_tools/setup.sh" ]; }
